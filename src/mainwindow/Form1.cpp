@@ -1,0 +1,522 @@
+#include "mainwindow/Form1.h"
+
+#include "mainwindow/PictureBox.h"
+#include "mainwindow/Prompts.h"
+#include "platform/Clipboard.h"
+#include "platform/Desktop.h"
+#include "platform/MessageService.h"
+#include "platform/PlatformServices.h"
+#include "platform/ProcessService.h"
+#include "platform/SystemInfo.h"
+#include "settings/SettingsModule.h"
+#include "settings/frmOPT.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTimer>
+#include <cmath>
+
+namespace {
+
+// Design sizes of the window, in twips.
+constexpr int kInsideWidth = 9540;
+constexpr int kInsideHeight = 6540;
+// The window around the picture box: extra width and height, and the narrowest window.
+constexpr int kFrameExtraWidth = 210;
+constexpr int kFrameExtraHeight = 1212;
+constexpr int kMinimumOuterWidth = 6220;
+
+constexpr int kLeftButton = 1;
+constexpr int kRightButton = 2;
+constexpr int kMiddleButton = 4;
+
+int buttonCode(Qt::MouseButton button) {
+    switch (button) {
+    case Qt::LeftButton:
+        return kLeftButton;
+    case Qt::RightButton:
+        return kRightButton;
+    case Qt::MiddleButton:
+        return kMiddleButton;
+    default:
+        return 0;
+    }
+}
+
+int shiftCode(Qt::KeyboardModifiers modifiers) {
+    return (modifiers.testFlag(Qt::ShiftModifier) ? 1 : 0) |
+           (modifiers.testFlag(Qt::ControlModifier) ? 2 : 0) |
+           (modifiers.testFlag(Qt::AltModifier) ? 4 : 0);
+}
+
+QAction* addItem(QMenu* menu, const char* name, const QString& caption,
+                 const QKeySequence& shortcut = {}) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QString::fromLatin1(name));
+    if (!shortcut.isEmpty()) {
+        action->setShortcut(shortcut);
+    }
+    return action;
+}
+
+QAction* addBar(QMenu* menu, const char* name) {
+    QAction* action = menu->addSeparator();
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
+}
+
+} // namespace
+
+Form1::Form1(SettingsModule& settings, PlatformServices& platform, QWidget* parent)
+    : QMainWindow(parent)
+    , CommonDialog1(platform.fileDialogs)
+    , CommonDialog2(platform.fileDialogs)
+    , CommentField(10, QLatin1Char(' '))
+    , settings_(settings)
+    , platform_(platform) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(kApplicationTitle);
+    BuildControls();
+    BuildMenus();
+    ConnectHandlers();
+}
+
+Form1::~Form1() = default;
+
+double Form1::TwipsX() const { return platform_.system.TwipsPerPixelX(); }
+
+double Form1::TwipsY() const { return platform_.system.TwipsPerPixelY(); }
+
+void Form1::BuildControls() {
+    central_ = new QWidget(this);
+    central_->setObjectName(QStringLiteral("Form1Client"));
+    setCentralWidget(central_);
+
+    const auto px = [this](int twipsX, int twipsY, int widthTwips, int heightTwips) {
+        return QRect(int(std::lround(twipsX / TwipsX())), int(std::lround(twipsY / TwipsY())),
+                     int(std::lround(widthTwips / TwipsX())),
+                     int(std::lround(heightTwips / TwipsY())));
+    };
+
+    Label2 = new QLabel(QStringLiteral("Comment:"), central_);
+    Text1 = new QLineEdit(central_);
+    Command1 = new QPushButton(QStringLiteral("&save"), central_);
+    chkAI = new QCheckBox(QStringLiteral("&Auto Increment"), central_);
+    Picture2 = new PictureBox(central_);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Command1->setObjectName(QStringLiteral("Command1"));
+    chkAI->setObjectName(QStringLiteral("chkAI"));
+    Picture2->setObjectName(QStringLiteral("Picture2"));
+
+    // The comment strip keeps its design positions, but a control never gets narrower
+    // than its text needs, and the next one moves right to make room (large or CJK fonts).
+    struct Slot {
+        QWidget* widget;
+        QRect design;
+    };
+    const Slot strip[] = {{Label2, px(60, 120, 1095, 255)},
+                          {Text1, px(1260, 60, 2295, 375)},
+                          {Command1, px(3600, 60, 735, 375)},
+                          {chkAI, px(4500, 60, 1755, 345)}};
+    int nextLeft = 0;
+    for (const Slot& slot : strip) {
+        QRect r = slot.design;
+        r.moveLeft(std::max(r.left(), nextLeft));
+        r.setWidth(std::max(r.width(), slot.widget->sizeHint().width()));
+        r.setHeight(std::max(r.height(), slot.widget->sizeHint().height()));
+        slot.widget->setGeometry(r);
+        nextLeft = r.right() + 1 + 4;
+    }
+    Picture2->setGeometry(px(60, 480, 9435, 6015));
+    Picture2->setCursor(Qt::BlankCursor);
+    Picture2->setFocusPolicy(Qt::StrongFocus);
+
+    setTabOrder(Text1, Command1);
+    setTabOrder(Command1, Picture2);
+    setTabOrder(Picture2, chkAI);
+
+    timDC = new QTimer(this);
+    timDC->setObjectName(QStringLiteral("timDC"));
+    timDC->setSingleShot(true);
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setSingleShot(true);
+    Timer1->setInterval(900);
+}
+
+void Form1::BuildMenus() {
+    QMenuBar* bar1 = menuBar();
+    // Keep the three result items in the bar itself, also on desktops with a global menu.
+    bar1->setNativeMenuBar(false);
+
+    File = bar1->addMenu(QStringLiteral("&File"));
+    File->setObjectName(QStringLiteral("File"));
+    mnuOpen = addItem(File, "mnuOpen", QStringLiteral("&Road image file"), QKeySequence("Ctrl+O"));
+    Reroad = addItem(File, "Reroad", QStringLiteral("Reroad image"), QKeySequence("Ctrl+R"));
+    Topen = addItem(File, "Topen", QStringLiteral("&Save data"), QKeySequence("Ctrl+S"));
+    mnuSnP = addItem(File, "mnuSnP", QStringLiteral("Save and paste from ..."),
+                     QKeySequence("Ctrl+N"));
+    bar = addBar(File, "bar");
+    End = addItem(File, "End", QStringLiteral("Exit"));
+    Reroad->setEnabled(false);
+    Topen->setEnabled(false);
+    mnuSnP->setVisible(false);
+    mnuSnP->setEnabled(false);
+
+    Edit = bar1->addMenu(QStringLiteral("&Edit"));
+    Edit->setObjectName(QStringLiteral("Edit"));
+    Undo = addItem(Edit, "Undo", QStringLiteral("&Undo (delete a line of data)"),
+                   QKeySequence("Ctrl+Z"));
+    mnuRedoraw = addItem(Edit, "mnuRedoraw", QStringLiteral("Redraw image"), QKeySequence("Ctrl+E"));
+    paste = addItem(Edit, "paste", QStringLiteral("&Paste Image"), QKeySequence("Ctrl+V"));
+    mnuFromSA = addItem(Edit, "mnuFromSA", QStringLiteral("Paste image from Source &APP."),
+                        QKeySequence("Ctrl+A"));
+    bar7 = addBar(Edit, "bar7");
+    mnuNOTEPAD = addItem(Edit, "mnuNOTEPAD", QStringLiteral("Edit &data file"),
+                         QKeySequence("Ctrl+D"));
+    mnuDOPT = addItem(Edit, "mnuDOPT", QStringLiteral("&Options"));
+    Undo->setEnabled(false);
+    mnuFromSA->setVisible(false);
+    mnuNOTEPAD->setEnabled(false);
+
+    // The pop-up menu of the picture: never part of the menu bar.
+    RightClick = new QMenu(QStringLiteral("Right"), this);
+    RightClick->setObjectName(QStringLiteral("RightClick"));
+    mnuRsource = addItem(RightClick, "mnuRsource", QStringLiteral("From source app."));
+    rsave = addItem(RightClick, "rsave", QStringLiteral("Save data"));
+    mnurSnP = addItem(RightClick, "mnurSnP", QStringLiteral("Save data and paste from ..."));
+    Rpaste = addItem(RightClick, "Rpaste", QStringLiteral("Paste image"));
+    rreroad = addItem(RightClick, "rreroad", QStringLiteral("Reroad image"));
+    Ropen = addItem(RightClick, "Ropen", QStringLiteral("Road image"));
+    bar5 = addBar(RightClick, "bar5");
+    mnuRreset = addItem(RightClick, "mnuRreset", QStringLiteral("Redraw image"));
+    bar6 = addBar(RightClick, "bar6");
+    mnuRoption = addItem(RightClick, "mnuRoption", QStringLiteral("Option"));
+    mnuRsource->setVisible(false);
+    rsave->setEnabled(false);
+    mnurSnP->setVisible(false);
+    mnurSnP->setEnabled(false);
+    rreroad->setEnabled(false);
+
+    about = bar1->addMenu(QStringLiteral("&About"));
+    about->setObjectName(QStringLiteral("about"));
+    mnuHelp = addItem(about, "mnuHelp", QStringLiteral("Help"));
+    bar4 = addBar(about, "bar4");
+    mnuInfo = addItem(about, "mnuInfo", QStringLiteral("Infomation of image"));
+    bar3 = addBar(about, "bar3");
+    mnuaboutLQ = addItem(about, "mnuaboutLQ", QStringLiteral("&About Linealis"));
+
+    // The last result, shown in three items of the bar that have no command.
+    mnuDist = bar1->addAction(QStringLiteral("Dist."));
+    mnuDist->setObjectName(QStringLiteral("mnuDist"));
+    mnudX = bar1->addAction(QStringLiteral("dX"));
+    mnudX->setObjectName(QStringLiteral("mnudX"));
+    mnudY = bar1->addAction(QStringLiteral("dY"));
+    mnudY->setObjectName(QStringLiteral("mnudY"));
+
+    // The design size of the window's inside, below the menu bar.
+    resize(int(std::lround(kInsideWidth / TwipsX())),
+           int(std::lround(kInsideHeight / TwipsY())) + bar1->sizeHint().height());
+}
+
+void Form1::ConnectHandlers() {
+    connect(mnuOpen, &QAction::triggered, this, &Form1::mnuOpen_Click);
+    connect(Reroad, &QAction::triggered, this, &Form1::Reroad_Click);
+    connect(Topen, &QAction::triggered, this, &Form1::Topen_Click);
+    connect(mnuSnP, &QAction::triggered, this, &Form1::mnuSnP_Click);
+    connect(End, &QAction::triggered, this, &Form1::End_Click);
+    connect(Edit, &QMenu::aboutToShow, this, &Form1::Edit_Click);
+    connect(Undo, &QAction::triggered, this, &Form1::Undo_Click);
+    connect(mnuRedoraw, &QAction::triggered, this, &Form1::mnuRedoraw_Click);
+    connect(paste, &QAction::triggered, this, &Form1::paste_Click);
+    connect(mnuFromSA, &QAction::triggered, this, &Form1::mnuFromSA_Click);
+    connect(mnuNOTEPAD, &QAction::triggered, this, &Form1::mnuNOTEPAD_Click);
+    connect(mnuDOPT, &QAction::triggered, this, &Form1::mnuDOPT_Click);
+    connect(mnuRsource, &QAction::triggered, this, &Form1::mnuRsource_Click);
+    connect(rsave, &QAction::triggered, this, &Form1::rsave_Click);
+    connect(mnurSnP, &QAction::triggered, this, &Form1::mnurSnP_Click);
+    connect(Rpaste, &QAction::triggered, this, &Form1::Rpaste_Click);
+    connect(rreroad, &QAction::triggered, this, &Form1::rreroad_Click);
+    connect(Ropen, &QAction::triggered, this, &Form1::Ropen_Click);
+    connect(mnuRreset, &QAction::triggered, this, &Form1::mnuRreset_Click);
+    connect(mnuRoption, &QAction::triggered, this, &Form1::mnuRoption_Click);
+    connect(mnuHelp, &QAction::triggered, this, &Form1::mnuHelp_Click);
+    connect(mnuInfo, &QAction::triggered, this, &Form1::mnuInfo_Click);
+    connect(mnuaboutLQ, &QAction::triggered, this, &Form1::mnuaboutLQ_Click);
+    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+
+    connect(Picture2, &PictureBox::mouseReleased, this,
+            [this](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF pos,
+                   QPoint globalPos) {
+                popupAt_ = globalPos;
+                Picture2_MouseUp(buttonCode(button), shiftCode(modifiers),
+                                 float(pos.x() * TwipsX()), float(pos.y() * TwipsY()));
+            });
+    connect(Picture2, &PictureBox::resized, this, &Form1::Picture2_Resize);
+}
+
+bool Form1::Form_Load() {
+    LoadSettings(settings_);
+    Timer1->setInterval(settings_.NoWaitDelay);
+    UpdateSourceAppInfo(settings_);
+    FitToScreen();
+    settings_.VersionText = QStringLiteral("ver.2.13b");
+    settings_.StartupDone = 0;
+    settings_.DataFileReady = 0;
+    settings_.ImageSource = 0;
+    CommentField = QString(10, QLatin1Char(' '));
+    settings_.SlopeLocked = 0;
+    timDC->setInterval(platform_.system.DoubleClickTime());
+    Command1->setEnabled(false);
+    Reroad->setEnabled(false);
+    Topen->setEnabled(false);
+    Undo->setEnabled(false);
+    rreroad->setEnabled(false);
+    rsave->setEnabled(false);
+    mnuInfo->setEnabled(false);
+
+    ShowOptionsDialog();
+    settings_.StartupDone = 1;
+    if (settings_.OptionsCancelled == 1) {
+        return false;
+    }
+
+    if (settings_.SourceAppEnabled == 1) {
+        for (QAction* item : {paste, Rpaste, Reroad, rreroad, Ropen, mnuOpen}) {
+            item->setVisible(false);
+        }
+        for (QAction* item : {mnuRsource, mnuFromSA, mnuSnP, mnurSnP}) {
+            item->setVisible(true);
+        }
+    }
+    setWindowTitle(settings_.CursorShape == 1 ? Prompts::FixSlope : Prompts::StartPoint);
+    if (settings_.SourceAppEnabled == 1) {
+        LaunchSourceApp();
+    }
+    return true;
+}
+
+void Form1::FitToScreen() {
+    const QRect screen = platform_.system.ScreenRect();
+    const QSize frameExtra = frameGeometry().size() - geometry().size();
+    if (screen.height() < frameGeometry().height()) {
+        resize(width(), screen.height() - frameExtra.height());
+    }
+    if (screen.width() < frameGeometry().width()) {
+        resize(screen.width() - frameExtra.width(), height());
+    }
+    PlaceTopRight();
+}
+
+void Form1::PlaceTopRight() {
+    const QRect screen = platform_.system.ScreenRect();
+    move(screen.x() + screen.width() - frameGeometry().width(), screen.y());
+}
+
+void Form1::Form_Resize() {
+    if (isMinimized() || (settings_.SourceAppEnabled == 1 && settings_.ImageSource == 2)) {
+        return;
+    }
+    PlaceTopRight();
+}
+
+void Form1::Picture2_Resize() {
+    if (settings_.SourceAppEnabled == 1 && settings_.ImageSource == 2) {
+        return;
+    }
+    // The window's outer size follows the picture box; the frame is whatever the window
+    // manager adds around the client area.
+    const QSize frameExtra = frameGeometry().size() - geometry().size();
+    const int outerWidth = std::max(
+        int(std::lround((Picture2->width() * TwipsX() + kFrameExtraWidth) / TwipsX())),
+        int(std::lround(kMinimumOuterWidth / TwipsX())));
+    const int outerHeight =
+        int(std::lround((Picture2->height() * TwipsY() + kFrameExtraHeight) / TwipsY()));
+    resize(outerWidth - frameExtra.width(), outerHeight - frameExtra.height());
+}
+
+void Form1::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void Form1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // The frame's size is known only once the window manager has framed the window.
+    QTimer::singleShot(0, this, &Form1::Form_Resize);
+}
+
+void Form1::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        Form_Activate();
+    } else if (event->type() == QEvent::WindowStateChange && !isMinimized()) {
+        Form_Resize();
+    }
+}
+
+void Form1::Form_Activate() {
+    if (settings_.MagChanged != 1) {
+        return;
+    }
+    if (settings_.ImageSource == 1) {
+        Reroad_Click();
+    } else if (settings_.ImageSource == 2) {
+        paste_Click();
+    }
+    settings_.MagChanged = 0;
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+    Form_Terminate();
+}
+
+void Form1::Form_Unload() {
+    if (settings_.SourceAppEnabled == 1) {
+        platform_.messages.ShowMessage(this, QStringLiteral("Please close the source app."));
+        // The source application may be gone already; closing goes on regardless.
+        platform_.desktop.ActivateTask(settings_.SourceAppTaskId);
+    }
+}
+
+void Form1::Form_Terminate() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget != this && widget->isVisible()) {
+            widget->close();
+        }
+    }
+}
+
+void Form1::End_Click() { close(); }
+
+void Form1::Edit_Click() { paste->setEnabled(platform_.clipboard.HasBitmap()); }
+
+void Form1::mnuDOPT_Click() {
+    Redraw();
+    ShowOptionsDialog();
+    ShowStatus();
+}
+
+void Form1::mnuRoption_Click() { mnuDOPT_Click(); }
+
+void Form1::ShowOptionsDialog() {
+    frmOPT dialog(settings_, this);
+    dialog.exec();
+}
+
+void Form1::Picture2_MouseUp(int Button, int Shift, float X, float Y) {
+    Q_UNUSED(Shift);
+    Q_UNUSED(X);
+    Q_UNUSED(Y);
+    if (Button == kLeftButton) {
+        return;
+    }
+    Rpaste->setEnabled(platform_.clipboard.HasBitmap() ||
+                       platform_.clipboard.HasDeviceIndependentBitmap());
+    RightClick->exec(popupAt_);
+    // Every use of the pop-up menu resets the measurement in progress.
+    mnuRedoraw_Click();
+}
+
+void Form1::Timer1_Timer() {
+    Timer1->stop();
+    platform_.desktop.FocusOwnWindow(this);
+    paste_Click();
+    mnuRedoraw_Click();
+}
+
+void Form1::Redraw() {
+    if (settings_.CursorShape == 1) {
+        settings_.MeasureState = -1;
+        settings_.SlopeLocked = 0;
+    } else {
+        settings_.MeasureState = 0;
+    }
+}
+
+void Form1::mnuRedoraw_Click() {
+    Redraw();
+    ShowStatus();
+}
+
+void Form1::mnuRreset_Click() { mnuRedoraw_Click(); }
+
+void Form1::ShowStatus() {
+    switch (settings_.MeasureState) {
+    case -1:
+        setWindowTitle(Prompts::LockSlope);
+        Picture2->setCursor(Qt::BlankCursor);
+        break;
+    case 0:
+        setWindowTitle(Prompts::StartPoint);
+        Picture2->setCursor(Qt::BlankCursor);
+        break;
+    case 1:
+        setWindowTitle(Prompts::EndPoint);
+        break;
+    case 2:
+        setWindowTitle(Prompts::Clear);
+        break;
+    default:
+        break;
+    }
+}
+
+void Form1::LaunchSourceApp() {
+    QString error;
+    settings_.SourceAppTaskId = platform_.processes.Launch(settings_.SourceAppPath, {}, &error);
+    if (settings_.SourceAppTaskId == 0) {
+        platform_.messages.ShowMessage(
+            this, QStringLiteral("The source application could not be started:\n%1\n\n%2\n\n"
+                                 "Choose the program in Options > Change.")
+                      .arg(settings_.SourceAppPath, error));
+    }
+}
+
+void Form1::mnuOpen_Click() {}
+
+void Form1::Ropen_Click() { mnuOpen_Click(); }
+
+void Form1::Reroad_Click() {}
+
+void Form1::rreroad_Click() { Reroad_Click(); }
+
+void Form1::paste_Click() {}
+
+void Form1::Rpaste_Click() { paste_Click(); }
+
+void Form1::Command1_Click() {}
+
+void Form1::Topen_Click() { Command1_Click(); }
+
+void Form1::rsave_Click() { Command1_Click(); }
+
+void Form1::mnuSnP_Click() {}
+
+void Form1::mnurSnP_Click() { mnuSnP_Click(); }
+
+void Form1::Undo_Click() {}
+
+void Form1::mnuNOTEPAD_Click() {}
+
+void Form1::mnuFromSA_Click() { mnuRsource_Click(); }
+
+void Form1::mnuRsource_Click() {}
+
+void Form1::mnuHelp_Click() {}
+
+void Form1::mnuInfo_Click() {}
+
+void Form1::mnuaboutLQ_Click() {}

@@ -1,0 +1,148 @@
+// The main window: the picture box with the measurement overlay, the comment strip, the menu
+// bar whose last three items show the last result, and the picture's pop-up menu. It exists
+// from start to end of the program; closing it ends the program.
+#pragma once
+
+#include "platform/CommonDialog.h"
+
+#include <QMainWindow>
+#include <QPoint>
+#include <QString>
+
+class PictureBox;
+class QAction;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTimer;
+struct PlatformServices;
+struct SettingsModule;
+
+class Form1 : public QMainWindow {
+    Q_OBJECT
+public:
+    Form1(SettingsModule& settings, PlatformServices& platform, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // The start-up sequence. False when the start-up options dialog was cancelled: the
+    // program then ends at once, without showing this window.
+    bool Form_Load();
+
+    // Public procedures of the main window.
+    void Redraw();
+    void SlopeSet() {}
+
+    // Controls, under their design names.
+    QLabel* Label2 = nullptr;
+    QLineEdit* Text1 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QCheckBox* chkAI = nullptr;
+    PictureBox* Picture2 = nullptr;
+    QTimer* timDC = nullptr;
+    QTimer* Timer1 = nullptr;
+    CommonDialog CommonDialog1; // open an image
+    CommonDialog CommonDialog2; // choose the data file
+
+    // The menu tree.
+    QMenu* File = nullptr;
+    QAction* mnuOpen = nullptr;
+    QAction* Reroad = nullptr;
+    QAction* Topen = nullptr;
+    QAction* mnuSnP = nullptr;
+    QAction* bar = nullptr;
+    QAction* End = nullptr;
+    QMenu* Edit = nullptr;
+    QAction* Undo = nullptr;
+    QAction* mnuRedoraw = nullptr;
+    QAction* paste = nullptr;
+    QAction* mnuFromSA = nullptr;
+    QAction* bar7 = nullptr;
+    QAction* mnuNOTEPAD = nullptr;
+    QAction* mnuDOPT = nullptr;
+    QMenu* RightClick = nullptr;
+    QAction* mnuRsource = nullptr;
+    QAction* rsave = nullptr;
+    QAction* mnurSnP = nullptr;
+    QAction* Rpaste = nullptr;
+    QAction* rreroad = nullptr;
+    QAction* Ropen = nullptr;
+    QAction* bar5 = nullptr;
+    QAction* mnuRreset = nullptr;
+    QAction* bar6 = nullptr;
+    QAction* mnuRoption = nullptr;
+    QMenu* about = nullptr;
+    QAction* mnuHelp = nullptr;
+    QAction* bar4 = nullptr;
+    QAction* mnuInfo = nullptr;
+    QAction* bar3 = nullptr;
+    QAction* mnuaboutLQ = nullptr;
+    QAction* mnuDist = nullptr;
+    QAction* mnudX = nullptr;
+    QAction* mnudY = nullptr;
+
+    // The comment as it goes into the data file: exactly ten characters.
+    QString CommentField;
+
+    // Handlers, named after control and event. Positions are twips of the picture box.
+    void Form_Resize();
+    void Form_Activate();
+    void Form_Unload();
+    void Form_Terminate();
+    void End_Click();
+    void Edit_Click();
+    void mnuDOPT_Click();
+    void mnuRoption_Click();
+    void Picture2_MouseUp(int Button, int Shift, float X, float Y);
+    void Picture2_Resize();
+    void Timer1_Timer();
+    void mnuRedoraw_Click();
+    void mnuRreset_Click();
+
+    // Commands whose work belongs to the image, measurement, data file, capture and help
+    // parts of the program.
+    void mnuOpen_Click();
+    void Ropen_Click();
+    void Reroad_Click();
+    void rreroad_Click();
+    void paste_Click();
+    void Rpaste_Click();
+    void Command1_Click();
+    void Topen_Click();
+    void rsave_Click();
+    void mnuSnP_Click();
+    void mnurSnP_Click();
+    void Undo_Click();
+    void mnuNOTEPAD_Click();
+    void mnuFromSA_Click();
+    void mnuRsource_Click();
+    void mnuHelp_Click();
+    void mnuInfo_Click();
+    void mnuaboutLQ_Click();
+    void LaunchSourceApp();
+
+    // Twips per logical pixel of the screen.
+    double TwipsX() const;
+    double TwipsY() const;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildControls();
+    void BuildMenus();
+    void ConnectHandlers();
+    void ShowStatus();
+    void ShowOptionsDialog();
+    void FitToScreen();
+    void PlaceTopRight();
+
+    SettingsModule& settings_;
+    PlatformServices& platform_;
+    QWidget* central_ = nullptr;
+    QPoint popupAt_; // where the pop-up menu opens, screen pixels
+};

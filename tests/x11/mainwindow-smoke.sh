@@ -1,0 +1,89 @@
+#!/bin/sh
+# Starts the real program in the X server of run-in-xvfb.sh as a user would: confirms the
+# start-up options dialog, checks that the main window sits at the top right of the screen
+# with its Japanese start prompt, opens the picture's pop-up menu, takes screenshots, and
+# ends the program with File > Exit.
+# Usage: mainwindow-smoke.sh LINEALIS_BINARY SCREENSHOT_DIR
+set -eu
+
+BINARY="$1"
+SHOTS="$2"
+mkdir -p "$SHOTS"
+
+WORK="$(mktemp -d)"
+PID=""
+cleanup() {
+    if [ -n "$PID" ] && kill -0 "$PID" 2>/dev/null; then
+        kill "$PID" 2>/dev/null || true
+    fi
+    rm -rf "$WORK"
+}
+trap cleanup EXIT INT TERM
+
+fail() {
+    echo "FAIL: $*" >&2
+    /usr/bin/import -window root "$SHOTS/failure.png" 2>/dev/null || true
+    exit 1
+}
+
+# Waits up to $2 tenths of a second for a window whose title matches $1; prints its id.
+wait_window() {
+    tries=0
+    while [ "$tries" -lt "$2" ]; do
+        id="$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)"
+        if [ -n "$id" ]; then
+            echo "$id"
+            return 0
+        fi
+        sleep 0.1
+        tries=$((tries + 1))
+    done
+    return 1
+}
+
+mkdir -p "$WORK/config/linealis" "$WORK/state"
+printf '[options]\r\nMagRate=2\r\nPenWidth=1\r\nSloped=0\r\ndelimiter=0\r\nUseSourceApp=0\r\n' \
+    >"$WORK/config/linealis/lq.ini"
+
+XDG_CONFIG_HOME="$WORK/config" XDG_STATE_HOME="$WORK/state" QT_QPA_PLATFORM=xcb \
+    "$BINARY" >"$WORK/out.log" 2>&1 &
+PID=$!
+
+OPTIONS="$(wait_window '^Options$' 150)" || fail "the start-up options dialog did not appear"
+xdotool windowactivate --sync "$OPTIONS" >/dev/null 2>&1 || true
+xdotool key --window "$OPTIONS" Return
+
+MAIN="$(wait_window '^LQ 始点をクリック$' 150)" || fail "the main window with the start prompt did not appear"
+sleep 0.5
+
+# The main window's frame touches the right edge of the screen and the top.
+SCREEN_WIDTH="$(xdotool getdisplaygeometry | cut -d' ' -f1)"
+eval "$(xdotool getwindowgeometry --shell "$MAIN")"
+RIGHT=$((X + WIDTH))
+# X and Y are the client area; the frame adds a few pixels around it.
+[ $((SCREEN_WIDTH - RIGHT)) -le 12 ] || fail "main window right edge at $RIGHT, screen width $SCREEN_WIDTH"
+[ "$Y" -le 40 ] || fail "main window top at $Y"
+
+/usr/bin/import -window root "$SHOTS/mainwindow.png"
+
+# A right click over the picture opens the pop-up menu.
+xdotool mousemove --window "$MAIN" 200 250 click 3
+sleep 0.5
+/usr/bin/import -window root "$SHOTS/popup.png"
+xdotool key Escape
+sleep 0.2
+
+# File > Exit ends the program.
+xdotool windowactivate --sync "$MAIN" >/dev/null 2>&1 || true
+xdotool key --window "$MAIN" alt+f
+sleep 0.3
+xdotool key Up Return
+tries=0
+while kill -0 "$PID" 2>/dev/null; do
+    tries=$((tries + 1))
+    [ "$tries" -lt 100 ] || fail "the program did not end after File > Exit"
+    sleep 0.1
+done
+wait "$PID" || fail "the program ended with status $?"
+PID=""
+echo "screenshots in $SHOTS"
