@@ -352,8 +352,14 @@ void Form1::resizeEvent(QResizeEvent* event) {
 
 void Form1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    // The frame's size is known only once the window manager has framed the window.
-    QTimer::singleShot(0, this, &Form1::Form_Resize);
+    // The frame's size is known only once the window manager has framed the window: fit
+    // the framed window to the screen the first time, place it after every showing.
+    if (!fittedWhenFramed_) {
+        fittedWhenFramed_ = true;
+        QTimer::singleShot(0, this, &Form1::FitToScreen);
+    } else {
+        QTimer::singleShot(0, this, &Form1::Form_Resize);
+    }
 }
 
 void Form1::changeEvent(QEvent* event) {

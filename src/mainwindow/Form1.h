@@ -145,4 +145,5 @@ private:
     PlatformServices& platform_;
     QWidget* central_ = nullptr;
     QPoint popupAt_; // where the pop-up menu opens, screen pixels
+    bool fittedWhenFramed_ = false;
 };
