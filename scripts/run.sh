@@ -3,4 +3,4 @@
 set -eu
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 "$ROOT/scripts/build.sh"
-exec "${LINEALIS_BUILD_DIR:-$ROOT/build}/src/linealis" "$@"
+exec "${LINEALIS_BUILD_DIR:-$ROOT/build}/linealis" "$@"

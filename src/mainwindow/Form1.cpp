@@ -22,6 +22,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTimer>
+#include <QWindow>
 #include <cmath>
 
 namespace {
@@ -91,9 +92,13 @@ Form1::Form1(SettingsModule& settings, PlatformServices& platform, QWidget* pare
 
 Form1::~Form1() = default;
 
-double Form1::TwipsX() const { return platform_.system.TwipsPerPixelX(); }
+double Form1::TwipsX() const {
+    return platform_.system.TwipsPerPixelX();
+}
 
-double Form1::TwipsY() const { return platform_.system.TwipsPerPixelY(); }
+double Form1::TwipsY() const {
+    return platform_.system.TwipsPerPixelY();
+}
 
 void Form1::BuildControls() {
     central_ = new QWidget(this);
@@ -163,8 +168,8 @@ void Form1::BuildMenus() {
     mnuOpen = addItem(File, "mnuOpen", QStringLiteral("&Road image file"), QKeySequence("Ctrl+O"));
     Reroad = addItem(File, "Reroad", QStringLiteral("Reroad image"), QKeySequence("Ctrl+R"));
     Topen = addItem(File, "Topen", QStringLiteral("&Save data"), QKeySequence("Ctrl+S"));
-    mnuSnP = addItem(File, "mnuSnP", QStringLiteral("Save and paste from ..."),
-                     QKeySequence("Ctrl+N"));
+    mnuSnP =
+        addItem(File, "mnuSnP", QStringLiteral("Save and paste from ..."), QKeySequence("Ctrl+N"));
     bar = addBar(File, "bar");
     End = addItem(File, "End", QStringLiteral("Exit"));
     Reroad->setEnabled(false);
@@ -176,13 +181,14 @@ void Form1::BuildMenus() {
     Edit->setObjectName(QStringLiteral("Edit"));
     Undo = addItem(Edit, "Undo", QStringLiteral("&Undo (delete a line of data)"),
                    QKeySequence("Ctrl+Z"));
-    mnuRedoraw = addItem(Edit, "mnuRedoraw", QStringLiteral("Redraw image"), QKeySequence("Ctrl+E"));
+    mnuRedoraw =
+        addItem(Edit, "mnuRedoraw", QStringLiteral("Redraw image"), QKeySequence("Ctrl+E"));
     paste = addItem(Edit, "paste", QStringLiteral("&Paste Image"), QKeySequence("Ctrl+V"));
     mnuFromSA = addItem(Edit, "mnuFromSA", QStringLiteral("Paste image from Source &APP."),
                         QKeySequence("Ctrl+A"));
     bar7 = addBar(Edit, "bar7");
-    mnuNOTEPAD = addItem(Edit, "mnuNOTEPAD", QStringLiteral("Edit &data file"),
-                         QKeySequence("Ctrl+D"));
+    mnuNOTEPAD =
+        addItem(Edit, "mnuNOTEPAD", QStringLiteral("Edit &data file"), QKeySequence("Ctrl+D"));
     mnuDOPT = addItem(Edit, "mnuDOPT", QStringLiteral("&Options"));
     Undo->setEnabled(false);
     mnuFromSA->setVisible(false);
@@ -306,21 +312,44 @@ bool Form1::Form_Load() {
     return true;
 }
 
+QMargins Form1::FrameMargins() const {
+    // Asked of the window itself: the window manager frames it some time after it is shown.
+    const QWindow* window = windowHandle();
+    return (window != nullptr && isVisible()) ? window->frameMargins() : QMargins();
+}
+
+QSize Form1::OuterSize() const {
+    const QMargins m = FrameMargins();
+    return size().grownBy(m);
+}
+
+void Form1::SetOuterSize(QSize outer) {
+    const QMargins m = FrameMargins();
+    resize(outer.shrunkBy(m));
+}
+
 void Form1::FitToScreen() {
     const QRect screen = platform_.system.ScreenRect();
-    const QSize frameExtra = frameGeometry().size() - geometry().size();
-    if (screen.height() < frameGeometry().height()) {
-        resize(width(), screen.height() - frameExtra.height());
+    QSize outer = OuterSize();
+    if (screen.height() < outer.height()) {
+        outer.setHeight(screen.height());
+        SetOuterSize(outer);
     }
-    if (screen.width() < frameGeometry().width()) {
-        resize(screen.width() - frameExtra.width(), height());
+    if (screen.width() < outer.width()) {
+        outer.setWidth(screen.width());
+        SetOuterSize(outer);
     }
     PlaceTopRight();
 }
 
 void Form1::PlaceTopRight() {
     const QRect screen = platform_.system.ScreenRect();
-    move(screen.x() + screen.width() - frameGeometry().width(), screen.y());
+    const QMargins frame = FrameMargins();
+    const QPoint framePos(screen.x() + screen.width() - OuterSize().width(), screen.y());
+    // move() puts the client area where its own idea of the frame says; that idea may lag
+    // behind the window manager, so aim the client area directly.
+    const QPoint clientPos = framePos + QPoint(frame.left(), frame.top());
+    move(clientPos - (geometry().topLeft() - pos()));
 }
 
 void Form1::Form_Resize() {
@@ -336,30 +365,52 @@ void Form1::Picture2_Resize() {
     }
     // The window's outer size follows the picture box; the frame is whatever the window
     // manager adds around the client area.
-    const QSize frameExtra = frameGeometry().size() - geometry().size();
-    const int outerWidth = std::max(
-        int(std::lround((Picture2->width() * TwipsX() + kFrameExtraWidth) / TwipsX())),
-        int(std::lround(kMinimumOuterWidth / TwipsX())));
+    const int outerWidth =
+        std::max(int(std::lround((Picture2->width() * TwipsX() + kFrameExtraWidth) / TwipsX())),
+                 int(std::lround(kMinimumOuterWidth / TwipsX())));
     const int outerHeight =
         int(std::lround((Picture2->height() * TwipsY() + kFrameExtraHeight) / TwipsY()));
-    resize(outerWidth - frameExtra.width(), outerHeight - frameExtra.height());
+    SetOuterSize(QSize(outerWidth, outerHeight));
 }
 
 void Form1::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    Form_Resize();
+    if (!FollowFrame()) {
+        Form_Resize();
+    }
+}
+
+void Form1::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    FollowFrame();
 }
 
 void Form1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    // The frame's size is known only once the window manager has framed the window: fit
-    // the framed window to the screen the first time, place it after every showing.
-    if (!fittedWhenFramed_) {
-        fittedWhenFramed_ = true;
-        QTimer::singleShot(0, this, &Form1::FitToScreen);
-    } else {
-        QTimer::singleShot(0, this, &Form1::Form_Resize);
+    // The window manager frames the window some time after it is mapped and tells no one;
+    // look again a few times until the frame is known.
+    for (int delayMs : {0, 50, 200, 500, 1000, 2000}) {
+        QTimer::singleShot(delayMs, this, [this] {
+            if (!FollowFrame()) {
+                Form_Resize();
+            }
+        });
     }
+}
+
+bool Form1::FollowFrame() {
+    // Only a framed window has its outer size: fit and place the window again whenever the
+    // frame changes.
+    if (!isVisible()) {
+        return false;
+    }
+    const QMargins frame = FrameMargins();
+    if (frame == lastFrame_) {
+        return false;
+    }
+    lastFrame_ = frame;
+    FitToScreen();
+    return true;
 }
 
 void Form1::changeEvent(QEvent* event) {
@@ -405,9 +456,13 @@ void Form1::Form_Terminate() {
     }
 }
 
-void Form1::End_Click() { close(); }
+void Form1::End_Click() {
+    close();
+}
 
-void Form1::Edit_Click() { paste->setEnabled(platform_.clipboard.HasBitmap()); }
+void Form1::Edit_Click() {
+    paste->setEnabled(platform_.clipboard.HasBitmap());
+}
 
 void Form1::mnuDOPT_Click() {
     Redraw();
@@ -415,7 +470,9 @@ void Form1::mnuDOPT_Click() {
     ShowStatus();
 }
 
-void Form1::mnuRoption_Click() { mnuDOPT_Click(); }
+void Form1::mnuRoption_Click() {
+    mnuDOPT_Click();
+}
 
 void Form1::ShowOptionsDialog() {
     frmOPT dialog(settings_, this);
@@ -457,7 +514,9 @@ void Form1::mnuRedoraw_Click() {
     ShowStatus();
 }
 
-void Form1::mnuRreset_Click() { mnuRedoraw_Click(); }
+void Form1::mnuRreset_Click() {
+    mnuRedoraw_Click();
+}
 
 void Form1::ShowStatus() {
     switch (settings_.MeasureState) {
@@ -493,31 +552,45 @@ void Form1::LaunchSourceApp() {
 
 void Form1::mnuOpen_Click() {}
 
-void Form1::Ropen_Click() { mnuOpen_Click(); }
+void Form1::Ropen_Click() {
+    mnuOpen_Click();
+}
 
 void Form1::Reroad_Click() {}
 
-void Form1::rreroad_Click() { Reroad_Click(); }
+void Form1::rreroad_Click() {
+    Reroad_Click();
+}
 
 void Form1::paste_Click() {}
 
-void Form1::Rpaste_Click() { paste_Click(); }
+void Form1::Rpaste_Click() {
+    paste_Click();
+}
 
 void Form1::Command1_Click() {}
 
-void Form1::Topen_Click() { Command1_Click(); }
+void Form1::Topen_Click() {
+    Command1_Click();
+}
 
-void Form1::rsave_Click() { Command1_Click(); }
+void Form1::rsave_Click() {
+    Command1_Click();
+}
 
 void Form1::mnuSnP_Click() {}
 
-void Form1::mnurSnP_Click() { mnuSnP_Click(); }
+void Form1::mnurSnP_Click() {
+    mnuSnP_Click();
+}
 
 void Form1::Undo_Click() {}
 
 void Form1::mnuNOTEPAD_Click() {}
 
-void Form1::mnuFromSA_Click() { mnuRsource_Click(); }
+void Form1::mnuFromSA_Click() {
+    mnuRsource_Click();
+}
 
 void Form1::mnuRsource_Click() {}
 

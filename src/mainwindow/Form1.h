@@ -6,7 +6,9 @@
 #include "platform/CommonDialog.h"
 
 #include <QMainWindow>
+#include <QMargins>
 #include <QPoint>
+#include <QSize>
 #include <QString>
 
 class PictureBox;
@@ -129,6 +131,7 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -140,10 +143,14 @@ private:
     void ShowOptionsDialog();
     void FitToScreen();
     void PlaceTopRight();
+    bool FollowFrame();
+    QMargins FrameMargins() const;
+    QSize OuterSize() const;
+    void SetOuterSize(QSize outer);
 
     SettingsModule& settings_;
     PlatformServices& platform_;
     QWidget* central_ = nullptr;
-    QPoint popupAt_; // where the pop-up menu opens, screen pixels
-    bool fittedWhenFramed_ = false;
+    QPoint popupAt_;                     // where the pop-up menu opens, screen pixels
+    QMargins lastFrame_{-1, -1, -1, -1}; // the frame last fitted to the screen
 };

@@ -25,16 +25,21 @@ QStringList CommonDialog::QtNameFilters(const QString& filter) {
     return result;
 }
 
-bool CommonDialog::ShowOpen(QWidget* parent) { return show(parent, false); }
+bool CommonDialog::ShowOpen(QWidget* parent) {
+    return show(parent, false);
+}
 
-bool CommonDialog::ShowSave(QWidget* parent) { return show(parent, true); }
+bool CommonDialog::ShowSave(QWidget* parent) {
+    return show(parent, true);
+}
 
 bool CommonDialog::show(QWidget* parent, bool save) {
     FileDialogRequest request;
     request.save = save;
     request.title = DialogTitle;
     request.nameFilters = QtNameFilters(Filter);
-    request.selectedFilter = qBound(0, FilterIndex - 1, qMax(0, int(request.nameFilters.size()) - 1));
+    request.selectedFilter =
+        qBound(0, FilterIndex - 1, qMax(0, int(request.nameFilters.size()) - 1));
     request.defaultSuffix = DefaultExt;
     request.confirmOverwrite = save && (Flags & OverwritePrompt);
     request.mustExist = !save && !(Flags & NoValidate);

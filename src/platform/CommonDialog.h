@@ -18,10 +18,11 @@ public:
     static constexpr int NoValidate = 0x100;
     static constexpr int PathMustExist = 0x800;
 
-    explicit CommonDialog(IFileDialogBackend& backend) : backend_(backend) {}
+    explicit CommonDialog(IFileDialogBackend& backend)
+        : backend_(backend) {}
 
     QString DialogTitle;
-    QString Filter;   // "BMP file(*.bmp)|*.bmp|All images|*.bmp;*.png"
+    QString Filter;      // "BMP file(*.bmp)|*.bmp|All images|*.bmp;*.png"
     int FilterIndex = 1; // 1 = first pair
     QString DefaultExt;
     QString InitDir;

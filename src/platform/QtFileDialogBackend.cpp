@@ -2,8 +2,7 @@
 
 #include <QFileDialog>
 
-std::optional<QString> QtFileDialogBackend::Run(QWidget* parent,
-                                                const FileDialogRequest& request) {
+std::optional<QString> QtFileDialogBackend::Run(QWidget* parent, const FileDialogRequest& request) {
     QFileDialog dialog(parent, request.title, request.directory);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     if (request.save) {

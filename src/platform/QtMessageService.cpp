@@ -8,4 +8,6 @@ void QtMessageService::ShowMessage(QWidget* parent, const QString& text, const Q
     box.exec();
 }
 
-void QtMessageService::Beep() { QApplication::beep(); }
+void QtMessageService::Beep() {
+    QApplication::beep();
+}

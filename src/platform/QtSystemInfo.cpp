@@ -6,7 +6,9 @@
 
 namespace {
 
-double twipsPerPixel(qreal dpi) { return dpi > 0 ? 1440.0 / dpi : 15.0; }
+double twipsPerPixel(qreal dpi) {
+    return dpi > 0 ? 1440.0 / dpi : 15.0;
+}
 
 } // namespace
 

@@ -43,8 +43,7 @@ public:
     int32_t nextTaskId = 4242;
     QSet<int32_t> running;
 
-    int32_t Launch(const QString& program, const QStringList& arguments,
-                   QString* error) override {
+    int32_t Launch(const QString& program, const QStringList& arguments, QString* error) override {
         launched.append({program, arguments});
         if (failLaunch) {
             if (error) {

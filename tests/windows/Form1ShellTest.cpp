@@ -12,12 +12,12 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -189,9 +189,8 @@ TEST_F(Form1Shell, MenusHoldTheirItemsInOrderAndResultsStandRightOfAbout) {
 
     EXPECT_EQ(names(form->File->actions()),
               QStringList({"mnuOpen", "Reroad", "Topen", "mnuSnP", "bar", "End"}));
-    EXPECT_EQ(names(form->Edit->actions()),
-              QStringList({"Undo", "mnuRedoraw", "paste", "mnuFromSA", "bar7", "mnuNOTEPAD",
-                           "mnuDOPT"}));
+    EXPECT_EQ(names(form->Edit->actions()), QStringList({"Undo", "mnuRedoraw", "paste", "mnuFromSA",
+                                                         "bar7", "mnuNOTEPAD", "mnuDOPT"}));
     EXPECT_EQ(names(form->RightClick->actions()),
               QStringList({"mnuRsource", "rsave", "mnurSnP", "Rpaste", "rreroad", "Ropen", "bar5",
                            "mnuRreset", "bar6", "mnuRoption"}));
@@ -250,9 +249,8 @@ TEST_F(Form1Shell, CaptionPromptsForTheFirstClickByCursorShape) {
     const struct {
         QByteArray sloped;
         QString caption;
-    } cases[] = {{"0", "LQ 始点をクリック"},
-                 {"1", "LQ クリックで傾きを固定"},
-                 {"2", "LQ 始点をクリック"}};
+    } cases[] = {
+        {"0", "LQ 始点をクリック"}, {"1", "LQ クリックで傾きを固定"}, {"2", "LQ 始点をクリック"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.sloped.toStdString());
         writeIni("[options]\nSloped=" + c.sloped + "\n");
@@ -283,8 +281,8 @@ TEST_F(Form1Shell, CancelAtStartupEndsBeforeTheWindowShowsOrAnythingLaunches) {
 TEST_F(Form1Shell, SourceApplicationModeSwapsFileCommandsForCaptureAndLaunches) {
     writeIni("[options]\nUseSourceApp=1\n[source app]\napp=/opt/my tools/grab shot\n");
     ASSERT_TRUE(start());
-    for (QAction* hidden : {form->paste, form->Rpaste, form->Reroad, form->rreroad, form->Ropen,
-                            form->mnuOpen}) {
+    for (QAction* hidden :
+         {form->paste, form->Rpaste, form->Reroad, form->rreroad, form->Ropen, form->mnuOpen}) {
         EXPECT_FALSE(hidden->isVisible()) << hidden->objectName().toStdString();
     }
     for (QAction* shown : {form->mnuRsource, form->mnuFromSA, form->mnuSnP, form->mnurSnP}) {
