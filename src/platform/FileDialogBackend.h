@@ -9,7 +9,7 @@
 class QWidget;
 
 struct FileDialogRequest {
-    bool save = false;             // save dialog, else open dialog
+    bool save = false; // save dialog, else open dialog
     QString title;
     QStringList nameFilters;       // Qt form: "BMP file(*.bmp)", "All images (*.bmp *.png)"
     int selectedFilter = 0;        // index into nameFilters

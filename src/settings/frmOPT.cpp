@@ -9,7 +9,8 @@
 #include <QVBoxLayout>
 
 frmOPT::frmOPT(SettingsModule& settings, QWidget* parent)
-    : QDialog(parent), settings_(settings) {
+    : QDialog(parent)
+    , settings_(settings) {
     setObjectName(QStringLiteral("frmOPT"));
     setWindowTitle(QStringLiteral("Options"));
     setModal(true);
@@ -65,9 +66,11 @@ void frmOPT::cmdButton_Click(int Index) {
     if (Index == 0) {
         const QString section = QStringLiteral("options");
         const QString& ini = settings_.IniPath;
-        WriteIniString(ini, section, QStringLiteral("sloped"), IniNumberText(settings_.CursorShape));
+        WriteIniString(ini, section, QStringLiteral("sloped"),
+                       IniNumberText(settings_.CursorShape));
         WriteIniString(ini, section, QStringLiteral("magrate"), IniNumberText(settings_.MagStep));
-        WriteIniString(ini, section, QStringLiteral("penwidth"), IniNumberText(settings_.LineWidth));
+        WriteIniString(ini, section, QStringLiteral("penwidth"),
+                       IniNumberText(settings_.LineWidth));
         WriteIniString(ini, section, QStringLiteral("usesourceapp"),
                        IniNumberText(settings_.SourceAppEnabled));
         WriteIniString(ini, section, QStringLiteral("delimiter"),
