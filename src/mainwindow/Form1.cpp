@@ -1,5 +1,7 @@
 #include "mainwindow/Form1.h"
 
+#include "acquisition/ImageLoader.h"
+#include "acquisition/frmImageInfo.h"
 #include "mainwindow/PictureBox.h"
 #include "mainwindow/Prompts.h"
 #include "platform/Clipboard.h"
@@ -15,12 +17,15 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTimer>
 #include <QWindow>
 #include <cmath>
@@ -115,7 +120,12 @@ void Form1::BuildControls() {
     Text1 = new QLineEdit(central_);
     Command1 = new QPushButton(QStringLiteral("&save"), central_);
     chkAI = new QCheckBox(QStringLiteral("&Auto Increment"), central_);
-    Picture2 = new PictureBox(central_);
+    PictureHost = new QScrollArea(central_);
+    PictureHost->setObjectName(QStringLiteral("PictureHost"));
+    PictureHost->setFrameShape(QFrame::NoFrame);
+    PictureHost->setWidgetResizable(false);
+    PictureHost->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Picture2 = new PictureBox;
     Label2->setObjectName(QStringLiteral("Label2"));
     Text1->setObjectName(QStringLiteral("Text1"));
     Command1->setObjectName(QStringLiteral("Command1"));
@@ -141,9 +151,17 @@ void Form1::BuildControls() {
         slot.widget->setGeometry(r);
         nextLeft = r.right() + 1 + 4;
     }
-    Picture2->setGeometry(px(60, 480, 9435, 6015));
+    const QRect pictureDesign = px(60, 480, 9435, 6015);
+    PictureHost->setGeometry(pictureDesign);
+    Picture2->resize(pictureDesign.size());
+    PictureHost->setWidget(Picture2);
     Picture2->setCursor(Qt::BlankCursor);
     Picture2->setFocusPolicy(Qt::StrongFocus);
+
+    CommonDialog1.DialogTitle = QStringLiteral("画像ファイルを開く");
+    CommonDialog1.Filter = ImageFileFilter();
+    CommonDialog1.FilterIndex = 1;
+    CommonDialog1.DefaultExt = QStringLiteral("bmp");
 
     setTabOrder(Text1, Command1);
     setTabOrder(Command1, Picture2);
@@ -361,20 +379,47 @@ void Form1::Form_Resize() {
 
 void Form1::Picture2_Resize() {
     if (settings_.SourceAppEnabled == 1 && settings_.ImageSource == 2) {
+        UpdatePictureHost();
         return;
     }
-    // The window's outer size follows the picture box; the frame is whatever the window
-    // manager adds around the client area.
-    const int outerWidth =
-        std::max(int(std::lround((Picture2->width() * TwipsX() + kFrameExtraWidth) / TwipsX())),
+    // The window's outer size follows the picture box: 210 twips wider (at least 6220
+    // twips), 1212 twips taller. It is never smaller than what shows the whole picture on
+    // this desktop's title and menu bars, and never larger than the screen: a larger
+    // picture scrolls inside the window.
+    const QSize picture = Picture2->size();
+    const QMargins frame = FrameMargins();
+    const QPoint host = PictureHost->pos();
+    const int ruleWidth =
+        std::max(int(std::lround((picture.width() * TwipsX() + kFrameExtraWidth) / TwipsX())),
                  int(std::lround(kMinimumOuterWidth / TwipsX())));
-    const int outerHeight =
-        int(std::lround((Picture2->height() * TwipsY() + kFrameExtraHeight) / TwipsY()));
-    SetOuterSize(QSize(outerWidth, outerHeight));
+    const int ruleHeight =
+        int(std::lround((picture.height() * TwipsY() + kFrameExtraHeight) / TwipsY()));
+    const int neededWidth = frame.left() + frame.right() + 2 * host.x() + picture.width();
+    const int neededHeight =
+        frame.top() + frame.bottom() + menuBar()->height() + host.y() + picture.height() + host.x();
+    const QRect screen = platform_.system.ScreenRect();
+    const QSize outer(std::min(std::max(ruleWidth, neededWidth), screen.width()),
+                      std::min(std::max(ruleHeight, neededHeight), screen.height()));
+    SetOuterSize(outer);
+    UpdatePictureHost();
+}
+
+void Form1::UpdatePictureHost() {
+    // As large as the picture, within the window.
+    const QPoint at = PictureHost->pos();
+    const QSize room(std::max(0, central_->width() - at.x()),
+                     std::max(0, central_->height() - at.y()));
+    const QSize picture = Picture2->size();
+    const bool fits = picture.width() <= room.width() && picture.height() <= room.height();
+    const Qt::ScrollBarPolicy bars = fits ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded;
+    PictureHost->setHorizontalScrollBarPolicy(bars);
+    PictureHost->setVerticalScrollBarPolicy(bars);
+    PictureHost->resize(picture.boundedTo(room));
 }
 
 void Form1::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
+    UpdatePictureHost();
     if (!FollowFrame()) {
         Form_Resize();
     }
@@ -550,19 +595,66 @@ void Form1::LaunchSourceApp() {
     }
 }
 
-void Form1::mnuOpen_Click() {}
+void Form1::mnuOpen_Click() {
+    CommonDialog1.Flags = CommonDialog::ReadOnlyChecked + CommonDialog::HideReadOnly;
+    if (!CommonDialog1.ShowOpen(this)) {
+        return;
+    }
+    // A file that cannot be shown keeps the previous image, without a message.
+    LoadImage(false);
+}
 
 void Form1::Ropen_Click() {
     mnuOpen_Click();
 }
 
-void Form1::Reroad_Click() {}
+void Form1::Reroad_Click() {
+    LoadImage(true);
+}
+
+bool Form1::LoadImage(bool reportFailure) {
+    QString error;
+    const QImage image = LoadImageFile(CommonDialog1.FileName, &error);
+    if (image.isNull()) {
+        if (reportFailure) {
+            platform_.messages.ShowMessage(
+                this, QStringLiteral("The image file could not be read again:\n%1\n\n%2\n\n"
+                                     "The picture shown is kept.")
+                          .arg(QDir::toNativeSeparators(CommonDialog1.FileName), error));
+        }
+        return false;
+    }
+    ShowImage(image);
+    settings_.ImageSource = 1;
+    Reroad->setEnabled(true);
+    rreroad->setEnabled(true);
+    mnuInfo->setEnabled(true);
+    return true;
+}
+
+void Form1::ShowImage(const QImage& picture) {
+    // Sizes in twips of the image at its own size, then the drawing at the magnification.
+    settings_.ImageWidth = int32_t(std::nearbyint(picture.width() * TwipsX()));
+    settings_.ImageHeight = int32_t(std::nearbyint(picture.height() * TwipsY()));
+    Picture2->SetImage(picture, ScaleForDisplay(picture, settings_.MagStep));
+}
 
 void Form1::rreroad_Click() {
     Reroad_Click();
 }
 
-void Form1::paste_Click() {}
+void Form1::paste_Click() {
+    if (!platform_.clipboard.HasBitmap() && !platform_.clipboard.HasDeviceIndependentBitmap()) {
+        return;
+    }
+    const QImage image = platform_.clipboard.Bitmap();
+    if (image.isNull()) {
+        return;
+    }
+    ShowImage(image);
+    settings_.ImageSource = 2;
+    mnuInfo->setEnabled(true);
+}
 
 void Form1::Rpaste_Click() {
     paste_Click();
@@ -596,6 +688,9 @@ void Form1::mnuRsource_Click() {}
 
 void Form1::mnuHelp_Click() {}
 
-void Form1::mnuInfo_Click() {}
+void Form1::mnuInfo_Click() {
+    frmImageInfo dialog(settings_, CommonDialog1.FileTitle, platform_.system, this);
+    dialog.exec();
+}
 
 void Form1::mnuaboutLQ_Click() {}

@@ -5,6 +5,8 @@
 
 #include "platform/CommonDialog.h"
 
+#include <QImage>
+
 #include <QMainWindow>
 #include <QMargins>
 #include <QPoint>
@@ -18,6 +20,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class QScrollArea;
 class QTimer;
 struct PlatformServices;
 struct SettingsModule;
@@ -42,6 +45,8 @@ public:
     QPushButton* Command1 = nullptr;
     QCheckBox* chkAI = nullptr;
     PictureBox* Picture2 = nullptr;
+    // Holds Picture2; scroll bars appear only when the picture is larger than the screen.
+    QScrollArea* PictureHost = nullptr;
     QTimer* timDC = nullptr;
     QTimer* Timer1 = nullptr;
     CommonDialog CommonDialog1; // open an image
@@ -147,6 +152,9 @@ private:
     QMargins FrameMargins() const;
     QSize OuterSize() const;
     void SetOuterSize(QSize outer);
+    void UpdatePictureHost();
+    void ShowImage(const QImage& picture);
+    bool LoadImage(bool reportFailure);
 
     SettingsModule& settings_;
     PlatformServices& platform_;

@@ -10,9 +10,25 @@ PictureBox::PictureBox(QWidget* parent)
     setFocusPolicy(Qt::ClickFocus);
 }
 
+void PictureBox::SetImage(const QImage& picture, const QImage& drawing) {
+    picture_ = picture;
+    drawing_ = drawing;
+    resize(drawing_.size());
+    update();
+}
+
 void PictureBox::paintEvent(QPaintEvent* event) {
+    // Only the exposed part is copied; the drawing is already at the displayed size.
     QPainter painter(this);
-    painter.fillRect(event->rect(), Qt::white);
+    const QRect exposed = event->rect();
+    const QRect withImage = exposed.intersected(drawing_.rect());
+    if (!withImage.isEmpty()) {
+        painter.drawImage(withImage.topLeft(), drawing_, withImage);
+    }
+    const QRegion background = QRegion(exposed).subtracted(QRegion(withImage));
+    for (const QRect& r : background) {
+        painter.fillRect(r, Qt::white);
+    }
 }
 
 void PictureBox::mouseMoveEvent(QMouseEvent* event) {

@@ -11,6 +11,13 @@ class PictureBox : public QWidget {
 public:
     explicit PictureBox(QWidget* parent = nullptr);
 
+    // Takes a new image: `picture` at its own size and `drawing`, the picture as shown. The
+    // box takes the drawing's size; the drawing is shown from the top-left corner.
+    void SetImage(const QImage& picture, const QImage& drawing);
+
+    const QImage& Picture() const { return picture_; }
+    const QImage& Drawing() const { return drawing_; }
+
 signals:
     void mouseMoved(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF pos);
     void mousePressed(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF pos);
@@ -26,4 +33,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QImage picture_;
+    QImage drawing_;
 };

@@ -3,8 +3,9 @@
 #include "mainwindow/PictureBox.h"
 #include "settings/SettingsModule.h"
 #include "settings/frmOPT.h"
-#include "support/FakePlatform.h"
-#include "support/TempXdg.h"
+#include "support/Form1Fixture.h"
+
+#include <QScrollArea>
 
 #include <QAction>
 #include <QApplication>
@@ -26,91 +27,9 @@
 
 namespace {
 
-constexpr int kSave = 0;
-constexpr int kOk = 1;
-constexpr int kCancel = 2;
+using namespace testing_support;
 
-// How long a test waits for a modal dialog or a pop-up menu to appear.
-constexpr int kPollAttempts = 500;
-constexpr int kPollIntervalMs = 10;
-
-// Presses a button of the options dialog as soon as it is shown modally.
-void answerOptionsDialog(int button, int attempts = kPollAttempts) {
-    QTimer::singleShot(kPollIntervalMs, [button, attempts] {
-        auto* dialog = qobject_cast<frmOPT*>(QApplication::activeModalWidget());
-        if (dialog == nullptr) {
-            if (attempts > 0) {
-                answerOptionsDialog(button, attempts - 1); // not up yet
-            }
-            return;
-        }
-        dialog->cmdButton[button]->click();
-    });
-}
-
-// Runs `inspect` while a pop-up menu is open, then triggers the item named `choose` (or
-// dismisses the menu when `choose` is empty).
-void whilePopupOpen(std::function<void(QMenu*)> inspect, QString choose = {},
-                    int attempts = kPollAttempts) {
-    QTimer::singleShot(kPollIntervalMs, [inspect, choose, attempts] {
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (menu == nullptr) {
-            if (attempts > 0) {
-                whilePopupOpen(inspect, choose, attempts - 1);
-            }
-            return;
-        }
-        inspect(menu);
-        if (choose.isEmpty()) {
-            menu->close();
-            return;
-        }
-        for (QAction* action : menu->actions()) {
-            if (action->objectName() == choose) {
-                menu->setActiveAction(action);
-                QTest::keyClick(menu, Qt::Key_Return);
-                return;
-            }
-        }
-        menu->close();
-    });
-}
-
-class Form1Shell : public ::testing::Test {
-protected:
-    void SetUp() override {
-        fake.system.screen = QGuiApplication::primaryScreen()->availableGeometry();
-        settings.IniPath = xdg.iniPath();
-        QDir().mkpath(QFileInfo(settings.IniPath).path());
-    }
-
-    void writeIni(const QByteArray& text) {
-        QFile file(settings.IniPath);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(text);
-    }
-
-    // Makes the window and runs its start-up, answering the options dialog; then shows the
-    // window as the program does.
-    bool start(int button = kOk) {
-        form = std::make_unique<Form1>(settings, fake.services);
-        answerOptionsDialog(button);
-        if (!form->Form_Load()) {
-            return false;
-        }
-        form->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-        QCoreApplication::processEvents(); // the placement queued by the first showing
-        return true;
-    }
-
-    QRect screen() const { return fake.system.screen; }
-
-    TempXdg xdg;
-    FakePlatform fake;
-    SettingsModule settings;
-    std::unique_ptr<Form1> form;
-};
+class Form1Shell : public Form1Fixture {};
 
 struct ItemState {
     const char* name;
@@ -215,7 +134,7 @@ TEST_F(Form1Shell, CommentStripHasItsCaptions) {
     EXPECT_LE(form->Label2->geometry().right(), form->Text1->geometry().left());
     EXPECT_LE(form->Text1->geometry().right(), form->Command1->geometry().left());
     EXPECT_LE(form->Command1->geometry().right(), form->chkAI->geometry().left());
-    EXPECT_LE(form->chkAI->geometry().bottom(), form->Picture2->geometry().top());
+    EXPECT_LE(form->chkAI->geometry().bottom(), form->PictureHost->geometry().top());
 }
 
 TEST_F(Form1Shell, StartupReadsSettingsAndSetsTimersAndSharedState) {
