@@ -615,7 +615,10 @@ void Form1::Reroad_Click() {
 bool Form1::LoadImage(bool reportFailure) {
     QString error;
     const QImage image = LoadImageFile(CommonDialog1.FileName, &error);
-    if (image.isNull()) {
+    if (image.isNull() || !ShowImage(image)) {
+        if (error.isEmpty()) {
+            error = QStringLiteral("There is not enough memory to show this image.");
+        }
         if (reportFailure) {
             platform_.messages.ShowMessage(
                 this, QStringLiteral("The image file could not be read again:\n%1\n\n%2\n\n"
@@ -624,7 +627,6 @@ bool Form1::LoadImage(bool reportFailure) {
         }
         return false;
     }
-    ShowImage(image);
     settings_.ImageSource = 1;
     Reroad->setEnabled(true);
     rreroad->setEnabled(true);
@@ -632,11 +634,19 @@ bool Form1::LoadImage(bool reportFailure) {
     return true;
 }
 
-void Form1::ShowImage(const QImage& picture) {
+bool Form1::ShowImage(const QImage& image) {
+    // Both forms are made before anything changes, so a picture that does not fit in
+    // memory leaves the previous one in place.
+    const QImage picture = FlattenOnWhite(image);
+    const QImage drawing = ScaleForDisplay(picture, settings_.MagStep);
+    if (picture.isNull() || drawing.isNull()) {
+        return false;
+    }
     // Sizes in twips of the image at its own size, then the drawing at the magnification.
     settings_.ImageWidth = int32_t(std::nearbyint(picture.width() * TwipsX()));
     settings_.ImageHeight = int32_t(std::nearbyint(picture.height() * TwipsY()));
-    Picture2->SetImage(picture, ScaleForDisplay(picture, settings_.MagStep));
+    Picture2->SetImage(picture, drawing);
+    return true;
 }
 
 void Form1::rreroad_Click() {
@@ -648,10 +658,9 @@ void Form1::paste_Click() {
         return;
     }
     const QImage image = platform_.clipboard.Bitmap();
-    if (image.isNull()) {
+    if (image.isNull() || !ShowImage(image)) {
         return;
     }
-    ShowImage(image);
     settings_.ImageSource = 2;
     mnuInfo->setEnabled(true);
 }

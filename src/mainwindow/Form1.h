@@ -153,7 +153,7 @@ private:
     QSize OuterSize() const;
     void SetOuterSize(QSize outer);
     void UpdatePictureHost();
-    void ShowImage(const QImage& picture);
+    bool ShowImage(const QImage& image);
     bool LoadImage(bool reportFailure);
 
     SettingsModule& settings_;
