@@ -4,7 +4,10 @@
 #pragma once
 
 #include <QImage>
+#include <QLineF>
+#include <QRegion>
 #include <QWidget>
+#include <array>
 
 class PictureBox : public QWidget {
     Q_OBJECT
@@ -17,6 +20,25 @@ public:
 
     const QImage& Picture() const { return picture_; }
     const QImage& Drawing() const { return drawing_; }
+
+    // The line shapes drawn over the picture in inverting ink: every pixel under a line
+    // takes its inverse colour, so the lines show on any image; where two lines cross the
+    // pixel is inverted twice. Moving a line repaints only the pixels under its old and
+    // new places, never the whole picture.
+    enum class LineStyle { Dashed, Solid, Dotted };
+    static constexpr int kLineCount = 5;
+    // The five shapes exist from the start: hidden, or visible with zero length.
+    void SetLineStyle(int index, LineStyle style);
+    // End points in logical pixels of the box.
+    void SetLine(int index, QLineF line);
+    void SetLineVisible(int index, bool visible);
+    void SetLineWidth(int width);
+    QLineF Line(int index) const { return lines_[index].line; }
+    bool LineVisible(int index) const { return lines_[index].visible; }
+    int LineWidth() const { return lineWidth_; }
+
+    // The pixels a line of `width` covers, as a band of small rectangles along it.
+    static QRegion LineRegion(QLineF line, int width);
 
 signals:
     void mouseMoved(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF pos);
@@ -35,6 +57,15 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    struct Shape {
+        QLineF line;
+        LineStyle style = LineStyle::Solid;
+        bool visible = false;
+    };
+    void updateLine(const Shape& shape);
+
     QImage picture_;
     QImage drawing_;
+    std::array<Shape, kLineCount> lines_{};
+    int lineWidth_ = 1;
 };
