@@ -36,10 +36,10 @@ struct SettingsModule {
     int32_t EditorTaskId = 0;
     int32_t EditorRunning = 0;
     int32_t SourceAppTaskId = 0;
-    QString SourceAppName;     // file-name part of SourceAppPath
-    QString AccessKeyText;     // "<Alt>+P" and the like
+    QString SourceAppName;         // file-name part of SourceAppPath
+    QString AccessKeyText;         // "<Alt>+P" and the like
     int16_t AccessKeyModifier = 0; // 0 Shift, 1 Ctrl, 2 Alt
-    QString AccessKeyLetters;  // letters of the access key, upper case
+    QString AccessKeyLetters;      // letters of the access key, upper case
 };
 
 // The lq.ini of this user: $XDG_CONFIG_HOME/linealis/lq.ini (~/.config/linealis/lq.ini).
@@ -49,7 +49,9 @@ QString DefaultIniPath();
 // the section or the key is absent.
 QString ReadIniString(const QString& iniPath, const QString& Section, const QString& Key);
 
-// Reads an entry as a number rounded half to even; 0 when absent or not a number.
+// Reads an entry as a number rounded half to even; 0 when absent or not a number. The number is
+// the longest leading part of the value of the form [sign] digits [. fraction] (no exponent); a
+// number that rounds outside -32768..32767 is of no use to any setting and reads as 0 as well.
 int16_t ReadIniInteger(const QString& iniPath, const QString& Section, const QString& Key);
 
 // Writes one entry, creating file, section and key as needed and leaving every other byte

@@ -2,24 +2,21 @@
 #include "platform/CommonDialog.h"
 #include "platform/FileDialogBackend.h"
 
-#include <deque>
 #include <gtest/gtest.h>
 
 namespace {
 
 class ScriptedBackend : public IFileDialogBackend {
 public:
-    std::deque<std::optional<QString>> answers;
+    QStringList answers; // answered in order; none left answers "cancelled"
     std::vector<FileDialogRequest> requests;
 
     std::optional<QString> Run(QWidget*, const FileDialogRequest& request) override {
         requests.push_back(request);
-        if (answers.empty()) {
+        if (answers.isEmpty()) {
             return std::nullopt;
         }
-        auto answer = answers.front();
-        answers.pop_front();
-        return answer;
+        return answers.takeFirst();
     }
 };
 
@@ -72,7 +69,7 @@ TEST(CommonDialog, ConfirmedChoiceIsRememberedAndCancelKeepsIt) {
     EXPECT_EQ(backend.requests[1].selectedFile, "graph one.bmp");
 
     // An empty answer counts as a cancel too.
-    backend.answers.push_back(QString());
+    backend.answers.push_back(QLatin1String(""));
     EXPECT_FALSE(dialog.ShowOpen(nullptr));
     EXPECT_EQ(dialog.FileName, "/home/u/scans/graph one.bmp");
 }
