@@ -20,7 +20,3 @@ QImage FlattenOnWhite(const QImage& image);
 // The displayed size of an image of `natural` pixels at magnification `MagStep` / 2, each
 // side rounded half to even and at least one pixel.
 QSize ScaledSize(QSize natural, int MagStep);
-
-// The image as shown at magnification `MagStep` / 2: the image itself at 100 %, otherwise
-// a smoothly scaled copy of ScaledSize().
-QImage ScaleForDisplay(const QImage& image, int MagStep);

@@ -1,6 +1,7 @@
 #include "mainwindow/Form1.h"
 
 #include "acquisition/ImageLoader.h"
+#include "acquisition/ScaledImage.h"
 #include "acquisition/frmImageInfo.h"
 #include "mainwindow/PictureBox.h"
 #include "mainwindow/Prompts.h"
@@ -635,10 +636,10 @@ bool Form1::LoadImage(bool reportFailure) {
 }
 
 bool Form1::ShowImage(const QImage& image) {
-    // Both forms are made before anything changes, so a picture that does not fit in
-    // memory leaves the previous one in place.
+    // The picture is prepared before anything changes, so one that does not fit in memory
+    // leaves the previous one in place.
     const QImage picture = FlattenOnWhite(image);
-    const QImage drawing = ScaleForDisplay(picture, settings_.MagStep);
+    const ScaledImage drawing(picture, settings_.MagStep);
     if (picture.isNull() || drawing.isNull()) {
         return false;
     }

@@ -13,7 +13,7 @@ PictureBox::PictureBox(QWidget* parent)
     setFocusPolicy(Qt::ClickFocus);
 }
 
-void PictureBox::SetImage(const QImage& picture, const QImage& drawing) {
+void PictureBox::SetImage(const QImage& picture, const ScaledImage& drawing) {
     picture_ = picture;
     drawing_ = drawing;
     resize(drawing_.size());
@@ -98,9 +98,7 @@ void PictureBox::paintEvent(QPaintEvent* event) {
     // Only the exposed pixels are copied; the drawing is already at the displayed size.
     for (const QRect& exposed : event->region()) {
         const QRect withImage = exposed.intersected(drawing_.rect());
-        if (!withImage.isEmpty()) {
-            painter.drawImage(withImage.topLeft(), drawing_, withImage);
-        }
+        drawing_.draw(painter, withImage);
         for (const QRect& r : QRegion(exposed).subtracted(QRegion(withImage))) {
             painter.fillRect(r, Qt::white);
         }

@@ -3,6 +3,8 @@
 // pixels to its owner.
 #pragma once
 
+#include "acquisition/ScaledImage.h"
+
 #include <QImage>
 #include <QLineF>
 #include <QRegion>
@@ -16,10 +18,10 @@ public:
 
     // Takes a new image: `picture` at its own size and `drawing`, the picture as shown. The
     // box takes the drawing's size; the drawing is shown from the top-left corner.
-    void SetImage(const QImage& picture, const QImage& drawing);
+    void SetImage(const QImage& picture, const ScaledImage& drawing);
 
     const QImage& Picture() const { return picture_; }
-    const QImage& Drawing() const { return drawing_; }
+    const ScaledImage& Drawing() const { return drawing_; }
 
     // The line shapes drawn over the picture in inverting ink: every pixel under a line
     // takes its inverse colour, so the lines show on any image; where two lines cross the
@@ -65,7 +67,7 @@ private:
     void updateLine(const Shape& shape);
 
     QImage picture_;
-    QImage drawing_;
+    ScaledImage drawing_;
     std::array<Shape, kLineCount> lines_{};
     int lineWidth_ = 1;
 };

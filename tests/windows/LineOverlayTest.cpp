@@ -24,7 +24,7 @@ class LineOverlay : public ::testing::Test {
 protected:
     void SetUp() override {
         image = patterned(QSize(240, 180));
-        box.SetImage(image, image);
+        box.SetImage(image, ScaledImage(image, 2));
         box.SetLineStyle(0, PictureBox::LineStyle::Dashed);
         box.SetLineStyle(1, PictureBox::LineStyle::Dashed);
         box.SetLineStyle(2, PictureBox::LineStyle::Solid);
