@@ -11,6 +11,7 @@
 #include "platform/PlatformServices.h"
 #include "platform/ProcessService.h"
 #include "platform/SystemInfo.h"
+#include "records/CommentRules.h"
 #include "settings/SettingsModule.h"
 #include "settings/frmOPT.h"
 
@@ -19,6 +20,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -41,6 +43,7 @@ constexpr int kFrameExtraWidth = 210;
 constexpr int kFrameExtraHeight = 1212;
 constexpr int kMinimumOuterWidth = 6220;
 
+constexpr int kEnterKey = 13;
 constexpr int kLeftButton = 1;
 constexpr int kRightButton = 2;
 constexpr int kMiddleButton = 4;
@@ -278,6 +281,10 @@ void Form1::ConnectHandlers() {
     connect(mnuInfo, &QAction::triggered, this, &Form1::mnuInfo_Click);
     connect(mnuaboutLQ, &QAction::triggered, this, &Form1::mnuaboutLQ_Click);
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(Text1, &QLineEdit::textChanged, this, &Form1::Text1_Change);
+    Text1->installEventFilter(this);
+    // Alt+A belongs to both the "&About" menu and "&Auto Increment"; it ticks the box.
+    qApp->installEventFilter(this);
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
 
     connect(Picture2, &PictureBox::mouseReleased, this,
@@ -671,6 +678,80 @@ void Form1::Rpaste_Click() {
 }
 
 void Form1::Command1_Click() {}
+
+void Form1::SetSaveGroupEnabled(bool enabled) {
+    for (QAction* item : {rsave, Topen, mnurSnP, mnuSnP}) {
+        item->setEnabled(enabled);
+    }
+    Command1->setEnabled(enabled);
+}
+
+void Form1::Text1_Change() {
+    if (CharacterCount(Text1->text()) > kCommentLength) {
+        platform_.messages.Beep();
+        Text1->setText(FirstCharacters(Text1->text(), kCommentLength));
+        Text1->setCursorPosition(int(Text1->text().size()));
+    }
+}
+
+void Form1::Text1_GotFocus() {
+    Text1->setSelection(0, int(Text1->text().size()));
+}
+
+void Form1::Text1_KeyDown(int KeyCode, int Shift) {
+    Q_UNUSED(Shift);
+    if (KeyCode == kEnterKey && Command1->isEnabled()) {
+        Command1_Click();
+    }
+}
+
+bool Form1::ClaimsShortcut(const QKeySequence& keys) const {
+    for (const QMenu* menu : {File, Edit}) {
+        for (const QAction* item : menu->actions()) {
+            if (item->isVisible() && item->isEnabled() && item->shortcut() == keys) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    const auto* key =
+        (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)
+            ? static_cast<QKeyEvent*>(event)
+            : nullptr;
+    // Alt+A anywhere in this window (not in a dialog or an open menu) ticks "&Auto Increment".
+    if (key != nullptr && key->key() == Qt::Key_A && key->modifiers() == Qt::AltModifier &&
+        QApplication::activePopupWidget() == nullptr && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this) {
+        if (event->type() == QEvent::ShortcutOverride) {
+            event->accept(); // not a shortcut: deliver it as a key press, handled below
+        } else {
+            chkAI->setFocus(Qt::ShortcutFocusReason);
+            chkAI->click();
+        }
+        return true;
+    }
+    if (watched == Text1) {
+        if (event->type() == QEvent::FocusIn) {
+            // The box first takes the focus its own way, then the whole comment is selected.
+            static_cast<QObject*>(Text1)->event(event);
+            Text1_GotFocus();
+            return true;
+        } else if (event->type() == QEvent::ShortcutOverride && key != nullptr &&
+                   ClaimsShortcut(QKeySequence(key->keyCombination()))) {
+            // The menu's shortcut wins over the text box's own editing keys (Ctrl+V pastes
+            // an image, Ctrl+Z undoes the last row), as menu shortcuts do everywhere.
+            return true;
+        } else if (event->type() == QEvent::KeyPress && key != nullptr &&
+                   (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+            Text1_KeyDown(kEnterKey, shiftCode(key->modifiers()));
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
 
 void Form1::Topen_Click() {
     Command1_Click();

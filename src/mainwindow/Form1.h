@@ -16,6 +16,7 @@
 class PictureBox;
 class QAction;
 class QCheckBox;
+class QKeySequence;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -129,6 +130,14 @@ public:
     void mnuaboutLQ_Click();
     void LaunchSourceApp();
 
+    // The comment box.
+    void Text1_Change();
+    void Text1_GotFocus();
+    void Text1_KeyDown(int KeyCode, int Shift);
+
+    // The five commands that save the pending record, enabled and disabled together.
+    void SetSaveGroupEnabled(bool enabled);
+
     // Twips per logical pixel of the screen.
     double TwipsX() const;
     double TwipsY() const;
@@ -139,8 +148,10 @@ protected:
     void moveEvent(QMoveEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool ClaimsShortcut(const QKeySequence& keys) const;
     void BuildControls();
     void BuildMenus();
     void ConnectHandlers();

@@ -91,6 +91,8 @@ protected:
         }
         form->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        form->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
         QCoreApplication::processEvents(); // the placement queued by the first showing
         return true;
     }
