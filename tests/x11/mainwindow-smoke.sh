@@ -49,11 +49,18 @@ XDG_CONFIG_HOME="$WORK/config" XDG_STATE_HOME="$WORK/state" QT_QPA_PLATFORM=xcb 
     "$BINARY" >"$WORK/out.log" 2>&1 &
 PID=$!
 
-OPTIONS="$(wait_window '^Options$' 150)" || fail "the start-up options dialog did not appear"
-xdotool windowactivate --sync "$OPTIONS" >/dev/null 2>&1 || true
-xdotool key --window "$OPTIONS" Return
-
-MAIN="$(wait_window '^LQ 始点をクリック$' 150)" || fail "the main window with the start prompt did not appear"
+# Confirm the start-up options dialog with Enter ("&OK" is its default button). The dialog
+# may be mapped before it takes input, so try again until the main window appears.
+MAIN=""
+for attempt in 1 2 3; do
+    OPTIONS="$(wait_window '^Options$' 150)" || fail "the start-up options dialog did not appear"
+    xdotool windowactivate --sync "$OPTIONS" >/dev/null 2>&1 || true
+    xdotool key Return 2>/dev/null || true
+    if MAIN="$(wait_window '^LQ 始点をクリック$' 50)"; then
+        break
+    fi
+done
+[ -n "$MAIN" ] || fail "the main window with the start prompt did not appear"
 sleep 0.5
 
 # The main window's frame touches the right edge of the screen and the top.
@@ -75,7 +82,7 @@ sleep 0.2
 
 # File > Exit ends the program.
 xdotool windowactivate --sync "$MAIN" >/dev/null 2>&1 || true
-xdotool key --window "$MAIN" alt+f
+xdotool key alt+f
 sleep 0.3
 xdotool key Up Return
 tries=0
