@@ -161,6 +161,15 @@ void Form1::BuildControls() {
     PictureHost->setWidget(Picture2);
     Picture2->setCursor(Qt::BlankCursor);
     Picture2->setFocusPolicy(Qt::StrongFocus);
+    using Style = PictureBox::LineStyle;
+    Line1[0].Bind(Picture2, 0, Style::Dashed, TwipsX(), TwipsY());
+    Line1[1].Bind(Picture2, 1, Style::Dashed, TwipsX(), TwipsY());
+    Line2[0].Bind(Picture2, 2, Style::Solid, TwipsX(), TwipsY());
+    Line2[1].Bind(Picture2, 3, Style::Solid, TwipsX(), TwipsY());
+    Line3.Bind(Picture2, 4, Style::Dotted, TwipsX(), TwipsY());
+    // The moving guide lines are never hidden; until the mouse moves they have no length.
+    Line1[0].SetVisible(true);
+    Line1[1].SetVisible(true);
 
     CommonDialog1.DialogTitle = QStringLiteral("画像ファイルを開く");
     CommonDialog1.Filter = ImageFileFilter();
@@ -530,6 +539,8 @@ void Form1::mnuRoption_Click() {
 void Form1::ShowOptionsDialog() {
     frmOPT dialog(settings_, this);
     dialog.exec();
+    // "&Save" and "&OK" give all five line shapes the chosen width; "&Cancel" leaves it.
+    Picture2->SetLineWidth(settings_.LineWidth);
 }
 
 void Form1::Picture2_MouseUp(int Button, int Shift, float X, float Y) {

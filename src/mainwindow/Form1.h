@@ -3,6 +3,7 @@
 // from start to end of the program; closing it ends the program.
 #pragma once
 
+#include "mainwindow/LineControl.h"
 #include "platform/CommonDialog.h"
 
 #include <QImage>
@@ -48,6 +49,11 @@ public:
     PictureBox* Picture2 = nullptr;
     // Holds Picture2; scroll bars appear only when the picture is larger than the screen.
     QScrollArea* PictureHost = nullptr;
+    // The guide lines (dashed), their copies frozen at the start point (solid) and the
+    // rubber band of the small cross (dotted).
+    LineControl Line1[2];
+    LineControl Line2[2];
+    LineControl Line3;
     QTimer* timDC = nullptr;
     QTimer* Timer1 = nullptr;
     CommonDialog CommonDialog1; // open an image
