@@ -4,7 +4,10 @@
 //   linealis_bench [--quick]
 #include "acquisition/ImageLoader.h"
 #include "acquisition/ScaledImage.h"
+#include "mainwindow/LineControl.h"
+#include "mainwindow/Measurement.h"
 #include "mainwindow/PictureBox.h"
+#include "settings/SettingsModule.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -90,6 +93,64 @@ void imageFigures(int runs) {
                 peak, decodedMiB, scaledMiB, decodedMiB + scaledMiB + 64);
 }
 
+// One mouse move of the cross-hair in `shape` over the shown picture: the new lines worked out
+// and the pixels under the old and new lines repainted. Milliseconds per move, the median
+// of `moves` moves along a path across the picture.
+double crossHairMoveMs(PictureBox& box, int shape, int moves) {
+    SettingsModule settings;
+    settings.CursorShape = int16_t(shape);
+    settings.MagStep = 2;
+    settings.MeasureState = shape == 1 ? -1 : 0;
+    MeasureLogic measure(settings);
+    LineControl line1[2];
+    line1[0].Bind(&box, 0, PictureBox::LineStyle::Dashed, 15, 15);
+    line1[1].Bind(&box, 1, PictureBox::LineStyle::Dashed, 15, 15);
+    line1[0].SetVisible(true);
+    line1[1].SetVisible(true);
+    const float W = float(box.width() * 15);
+    const float H = float(box.height() * 15);
+    int step = 0;
+    const double ms = medianMs(moves, [&] {
+        // Off the centre lines, so the free-angle cross really turns.
+        const float X = float((137 + 53 * step) % box.width()) * 15 + 7;
+        const float Y = float((91 + 41 * step) % box.height()) * 15 + 7;
+        ++step;
+        const MeasureUpdate update = measure.MouseMove(X, Y, W, H);
+        for (int i = 0; i < 2; ++i) {
+            if (update.GuideLines[i]) {
+                const LineEnds& e = *update.GuideLines[i];
+                line1[i].SetEnds(e.X1, e.Y1, e.X2, e.Y2);
+            }
+        }
+        QCoreApplication::processEvents(); // the repaint of what changed
+    });
+    line1[0].SetVisible(false);
+    line1[1].SetVisible(false);
+    QCoreApplication::processEvents();
+    return ms;
+}
+
+void crossHairFigures(int runs) {
+    const QImage picture = patterned(QSize(8000, 6000), QImage::Format_RGB32);
+    PictureBox box;
+    box.SetImage(picture, ScaledImage(picture, 2));
+    box.show(); // shown whole: a top-level window of 8000 x 6000 pixels
+    QCoreApplication::processEvents();
+    const double full = medianMs(runs, [&] {
+        box.update();
+        QCoreApplication::processEvents();
+    });
+    const double axis = crossHairMoveMs(box, 0, 25 * runs);
+    const double freeAngle = crossHairMoveMs(box, 1, 25 * runs);
+    std::printf("Cross-hair over an 8000 x 6000 picture shown whole\n");
+    std::printf("  full repaint of the picture  %8.2f ms\n", full);
+    std::printf("  one move, axis-parallel      %8.2f ms\n", axis);
+    std::printf("  one move, free angle         %8.2f ms\n", freeAngle);
+    std::printf("  full repaint / move          %8.1f   (bar: at least 20, aim 50)\n",
+                full / std::max(axis, freeAngle));
+    std::printf("  free angle / axis-parallel   %8.2f   (bar: at most 2)\n", freeAngle / axis);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -100,5 +161,6 @@ int main(int argc, char** argv) {
     const bool quick = QCoreApplication::arguments().contains(QStringLiteral("--quick"));
     const int runs = quick ? 3 : 7;
     imageFigures(runs);
+    crossHairFigures(runs);
     return 0;
 }

@@ -87,6 +87,7 @@ QAction* addBar(QMenu* menu, const char* name) {
 
 Form1::Form1(SettingsModule& settings, PlatformServices& platform, QWidget* parent)
     : QMainWindow(parent)
+    , Measure(settings)
     , CommonDialog1(platform.fileDialogs)
     , CommonDialog2(platform.fileDialogs)
     , CommentField(10, QLatin1Char(' '))
@@ -304,6 +305,22 @@ void Form1::ConnectHandlers() {
                                  float(pos.x() * TwipsX()), float(pos.y() * TwipsY()));
             });
     connect(Picture2, &PictureBox::resized, this, &Form1::Picture2_Resize);
+    connect(Picture2, &PictureBox::mouseMoved, this,
+            [this](Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF pos) {
+                int code = 0;
+                for (Qt::MouseButton b : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton}) {
+                    code |= buttons.testFlag(b) ? buttonCode(b) : 0;
+                }
+                Picture2_MouseMove(code, shiftCode(modifiers), float(pos.x() * TwipsX()),
+                                   float(pos.y() * TwipsY()));
+            });
+    connect(Picture2, &PictureBox::mousePressed, this,
+            [this](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF pos) {
+                Picture2_MouseDown(buttonCode(button), shiftCode(modifiers),
+                                   float(pos.x() * TwipsX()), float(pos.y() * TwipsY()));
+            });
+    connect(Picture2, &PictureBox::doubleClicked, this, &Form1::Picture2_DblClick);
+    connect(timDC, &QTimer::timeout, this, &Form1::timDC_Timer);
 }
 
 bool Form1::Form_Load() {
@@ -565,17 +582,11 @@ void Form1::Timer1_Timer() {
 }
 
 void Form1::Redraw() {
-    if (settings_.CursorShape == 1) {
-        settings_.MeasureState = -1;
-        settings_.SlopeLocked = 0;
-    } else {
-        settings_.MeasureState = 0;
-    }
+    ApplyMeasure(Measure.Redraw());
 }
 
 void Form1::mnuRedoraw_Click() {
-    Redraw();
-    ShowStatus();
+    ApplyMeasure(Measure.RedrawImage());
 }
 
 void Form1::mnuRreset_Click() {
@@ -583,23 +594,83 @@ void Form1::mnuRreset_Click() {
 }
 
 void Form1::ShowStatus() {
-    switch (settings_.MeasureState) {
-    case -1:
-        setWindowTitle(Prompts::LockSlope);
+    if (const auto prompt = Measure.ShowStatus()) {
+        ApplyPrompt(*prompt);
+    }
+}
+
+void Form1::ApplyPrompt(const StatusPrompt& prompt) {
+    setWindowTitle(prompt.Caption);
+    if (prompt.TransparentCursor) {
         Picture2->setCursor(Qt::BlankCursor);
-        break;
-    case 0:
-        setWindowTitle(Prompts::StartPoint);
-        Picture2->setCursor(Qt::BlankCursor);
-        break;
-    case 1:
-        setWindowTitle(Prompts::EndPoint);
-        break;
-    case 2:
-        setWindowTitle(Prompts::Clear);
-        break;
-    default:
-        break;
+    }
+}
+
+void Form1::Picture2_MouseMove(int Button, int Shift, float X, float Y) {
+    Q_UNUSED(Button);
+    Q_UNUSED(Shift);
+    ApplyMeasure(Measure.MouseMove(X, Y, float(Picture2->width() * TwipsX()),
+                                   float(Picture2->height() * TwipsY())));
+}
+
+void Form1::Picture2_MouseDown(int Button, int Shift, float X, float Y) {
+    Q_UNUSED(Shift);
+    ApplyMeasure(Measure.MouseDown(Button, X, Y));
+}
+
+void Form1::Picture2_DblClick() {
+    ApplyMeasure(Measure.DblClick());
+}
+
+void Form1::timDC_Timer() {
+    ApplyMeasure(Measure.DoubleClickTimeout());
+}
+
+void Form1::ApplyMeasure(const MeasureUpdate& update) {
+    for (int i = 0; i < 2; ++i) {
+        if (const auto& ends = update.GuideLines[i]) {
+            Line1[i].SetEnds(ends->X1, ends->Y1, ends->X2, ends->Y2);
+        }
+    }
+    if (const auto& ends = update.RubberBand) {
+        Line3.SetEnds(ends->X1, ends->Y1, ends->X2, ends->Y2);
+    }
+    for (int i = 0; i < 2; ++i) {
+        if (const auto& ends = update.FrozenLines[i]) {
+            Line2[i].SetEnds(ends->X1, ends->Y1, ends->X2, ends->Y2);
+        }
+    }
+    if (update.FrozenLinesVisible) {
+        Line2[0].SetVisible(*update.FrozenLinesVisible);
+        Line2[1].SetVisible(*update.FrozenLinesVisible);
+    }
+    if (update.RubberBandVisible) {
+        Line3.SetVisible(*update.RubberBandVisible);
+    }
+    if (update.DoubleClickTimer == TimerChange::Start) {
+        timDC->start();
+    } else if (update.DoubleClickTimer == TimerChange::Stop) {
+        timDC->stop();
+    }
+    if (update.ArrowPointer) {
+        Picture2->setCursor(Qt::ArrowCursor);
+    }
+    if (const auto& result = update.Result) {
+        mnudX->setText(result->dX);
+        mnudY->setText(result->dY);
+        mnuDist->setText(result->Dist);
+    }
+    if (update.ResultTooLong) {
+        platform_.messages.ShowMessage(this, MeasureLogic::TooLongMessage());
+    }
+    if (update.SaveGroupEnabled) {
+        SetSaveGroupEnabled(*update.SaveGroupEnabled);
+    }
+    if (update.FocusComment) {
+        Text1->setFocus(Qt::OtherFocusReason);
+    }
+    if (update.Status) {
+        ApplyPrompt(*update.Status);
     }
 }
 

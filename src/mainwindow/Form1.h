@@ -3,7 +3,9 @@
 // from start to end of the program; closing it ends the program.
 #pragma once
 
+#include "mainwindow/Geometry.h"
 #include "mainwindow/LineControl.h"
+#include "mainwindow/Measurement.h"
 #include "platform/CommonDialog.h"
 
 #include <QImage>
@@ -39,7 +41,34 @@ public:
 
     // Public procedures of the main window.
     void Redraw();
-    void SlopeSet() {}
+    void SlopeSet() { ::SlopeSet(); }
+    // Line geometry of the free-angle cross; the end points are those of guide line
+    // `LineIndex` at the cursor (X, Y).
+    float Slope(int16_t NW, int16_t NH, float X, float Y) const { return ::Slope(NW, NH, X, Y); }
+    float Intercept(int16_t NW, int16_t NH, float X, float Y) const {
+        return ::Intercept(NW, NH, X, Y);
+    }
+    int32_t UpperX(float A, float B, int16_t NW, int16_t NH, float X, float Y,
+                   int LineIndex) const {
+        return ::UpperX(A, B, NW, NH, X, Y, Measure.CentreHit, LineIndex);
+    }
+    int32_t UpperY(float A, float B, int16_t NW, int16_t NH, float X, float Y,
+                   int LineIndex) const {
+        return ::UpperY(A, B, NW, NH, X, Y, Measure.CentreHit, LineIndex);
+    }
+    int32_t LowerX(float A, float B, int16_t NW, int16_t NH, float X, float Y,
+                   int LineIndex) const {
+        return ::LowerX(A, B, NW, NH, X, Y, Measure.CentreHit, LineIndex);
+    }
+    int32_t LowerY(float A, float B, int16_t NW, int16_t NH, float X, float Y,
+                   int LineIndex) const {
+        return ::LowerY(A, B, NW, NH, X, Y, Measure.CentreHit, LineIndex);
+    }
+    int32_t XfromY(float Y, float A, float B) const { return ::XfromY(Y, A, B); }
+    double YfromX(double X, float A, float B) const { return ::YfromX(X, A, B); }
+
+    // The measurement in progress and the last result (LastDX, LastDY, LastDist).
+    MeasureLogic Measure;
 
     // Controls, under their design names.
     QLabel* Label2 = nullptr;
@@ -109,6 +138,10 @@ public:
     void mnuDOPT_Click();
     void mnuRoption_Click();
     void Picture2_MouseUp(int Button, int Shift, float X, float Y);
+    void Picture2_MouseMove(int Button, int Shift, float X, float Y);
+    void Picture2_MouseDown(int Button, int Shift, float X, float Y);
+    void Picture2_DblClick();
+    void timDC_Timer();
     void Picture2_Resize();
     void Timer1_Timer();
     void mnuRedoraw_Click();
@@ -162,6 +195,8 @@ private:
     void BuildMenus();
     void ConnectHandlers();
     void ShowStatus();
+    void ApplyMeasure(const MeasureUpdate& update);
+    void ApplyPrompt(const StatusPrompt& prompt);
     void ShowOptionsDialog();
     void FitToScreen();
     void PlaceTopRight();

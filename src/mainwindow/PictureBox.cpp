@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 PictureBox::PictureBox(QWidget* parent)
     : QWidget(parent) {
@@ -69,23 +70,74 @@ void PictureBox::SetLineWidth(int width) {
 
 QRegion PictureBox::LineRegion(QLineF line, int width) {
     // A margin of the pen's half width and one pixel of rounding on every side.
-    const int margin = width / 2 + 2;
-    const double length = line.length();
-    if (!std::isfinite(length)) {
+    const int m = width / 2 + 2;
+    if (!std::isfinite(line.x1()) || !std::isfinite(line.y1()) || !std::isfinite(line.x2()) ||
+        !std::isfinite(line.y2())) {
         return {};
     }
-    // Axis-parallel (and short) lines are one thin rectangle; slanted ones a chain of
-    // rectangles a few pixels long, so that the band stays narrow.
-    constexpr double kStep = 12.0;
-    const bool straight = std::abs(line.dx()) < 1.0 || std::abs(line.dy()) < 1.0;
-    const int pieces = straight ? 1 : std::max(1, int(std::ceil(length / kStep)));
-    QRegion region;
-    for (int i = 0; i < pieces; ++i) {
-        const QPointF a = line.pointAt(double(i) / pieces);
-        const QPointF b = line.pointAt(double(i + 1) / pieces);
-        const QRect box = QRectF(a, b).normalized().toAlignedRect();
-        region += box.adjusted(-margin, -margin, margin, margin);
+    // Only the part within a generous box around any picture matters: a line of the
+    // free-angle cross may end far outside it.
+    constexpr double kFar = 1 << 20;
+    double t0 = 0.0;
+    double t1 = 1.0;
+    const double d[2] = {line.dx(), line.dy()};
+    const double p[2] = {line.x1(), line.y1()};
+    for (int axis = 0; axis < 2; ++axis) {
+        for (const double edge : {-kFar, kFar}) {
+            // Keep the part on the inner side of this edge.
+            const double inside = edge < 0 ? p[axis] - edge : edge - p[axis];
+            const double towards = edge < 0 ? -d[axis] : d[axis];
+            if (towards == 0.0) {
+                if (inside < 0) {
+                    return {};
+                }
+                continue;
+            }
+            const double t = inside / towards;
+            if (towards > 0) {
+                t1 = std::min(t1, t);
+            } else {
+                t0 = std::max(t0, t);
+            }
+        }
     }
+    if (t0 > t1) {
+        return {};
+    }
+    line = QLineF(line.pointAt(t0), line.pointAt(t1));
+
+    // Horizontal bands a few rows high, each as wide as the line is within its rows (and
+    // the margin above and below): disjoint, sorted rectangles that hug the line.
+    const QPointF top = line.y1() <= line.y2() ? line.p1() : line.p2();
+    const QPointF bottom = line.y1() <= line.y2() ? line.p2() : line.p1();
+    const double dy = bottom.y() - top.y();
+    const auto xAt = [&](double y) {
+        if (dy < 1e-9) {
+            return std::pair(std::min(top.x(), bottom.x()), std::max(top.x(), bottom.x()));
+        }
+        const double t = std::clamp((y - top.y()) / dy, 0.0, 1.0);
+        const double x = top.x() + t * (bottom.x() - top.x());
+        return std::pair(x, x);
+    };
+    constexpr int kBand = 8;
+    const int first = int(std::floor(top.y())) - m;
+    const int last = int(std::ceil(bottom.y())) + m;
+    std::vector<QRect> bands;
+    bands.reserve(size_t((last - first) / kBand + 2));
+    for (int y = first; y <= last; y += kBand) {
+        const int bandBottom = std::min(y + kBand - 1, last);
+        const auto [a0, a1] = xAt(y - m);
+        const auto [b0, b1] = xAt(bandBottom + m);
+        const int left = int(std::floor(std::min({a0, a1, b0, b1}))) - m;
+        const int right = int(std::ceil(std::max({a0, a1, b0, b1}))) + m;
+        if (!bands.empty() && bands.back().left() == left && bands.back().right() == right) {
+            bands.back().setBottom(bandBottom); // a vertical line is a single rectangle
+        } else {
+            bands.emplace_back(QPoint(left, y), QPoint(right, bandBottom));
+        }
+    }
+    QRegion region;
+    region.setRects(bands.data(), int(bands.size()));
     return region;
 }
 
