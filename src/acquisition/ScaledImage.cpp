@@ -130,6 +130,42 @@ void ScaledImage::draw(QPainter& painter, const QRect& area) const {
     }
 }
 
+void ScaledImage::CopyTo(QImage& target, const QRect& area) const {
+    const QRect inside = area.intersected(rect());
+    if (inside != area) {
+        for (int y = 0; y < area.height(); ++y) {
+            std::fill_n(reinterpret_cast<quint32*>(target.scanLine(y)), area.width(), 0xffffffffu);
+        }
+    }
+    if (inside.isEmpty()) {
+        return;
+    }
+    const auto copyRows = [&](const QImage& source, QPoint sourceOrigin, const QRect& part) {
+        for (int y = part.top(); y <= part.bottom(); ++y) {
+            const auto* from =
+                reinterpret_cast<const quint32*>(source.constScanLine(y - sourceOrigin.y())) +
+                (part.left() - sourceOrigin.x());
+            auto* to = reinterpret_cast<quint32*>(target.scanLine(y - area.top())) +
+                       (part.left() - area.left());
+            std::copy_n(from, part.width(), to);
+        }
+    };
+    if (magStep_ == 2) {
+        copyRows(picture_, QPoint(0, 0), inside);
+        return;
+    }
+    for (int row = inside.top() / kTile; row <= inside.bottom() / kTile; ++row) {
+        for (int column = inside.left() / kTile; column <= inside.right() / kTile; ++column) {
+            const QImage& piece = tile(column, row);
+            const QPoint origin(column * kTile, row * kTile);
+            const QRect part = inside.intersected(QRect(origin, piece.size()));
+            if (!piece.isNull() && !part.isEmpty()) {
+                copyRows(piece, origin, part);
+            }
+        }
+    }
+}
+
 QImage ScaledImage::copy(const QRect& area) const {
     const QRect wanted = area.intersected(rect());
     QImage result(wanted.size(), QImage::Format_RGB32);

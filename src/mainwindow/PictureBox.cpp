@@ -119,7 +119,7 @@ QRegion PictureBox::LineRegion(QLineF line, int width) {
         const double x = top.x() + t * (bottom.x() - top.x());
         return std::pair(x, x);
     };
-    constexpr int kBand = 8;
+    constexpr int kBand = 48;
     const int first = int(std::floor(top.y())) - m;
     const int last = int(std::ceil(bottom.y())) + m;
     std::vector<QRect> bands;
@@ -145,31 +145,100 @@ void PictureBox::updateLine(const Shape& shape) {
     update(LineRegion(shape.line, lineWidth_));
 }
 
-void PictureBox::paintEvent(QPaintEvent* event) {
-    QPainter painter(this);
-    // Only the exposed pixels are copied; the drawing is already at the displayed size.
-    for (const QRect& exposed : event->region()) {
-        const QRect withImage = exposed.intersected(drawing_.rect());
-        drawing_.draw(painter, withImage);
-        for (const QRect& r : QRegion(exposed).subtracted(QRegion(withImage))) {
-            painter.fillRect(r, Qt::white);
-        }
+namespace {
+
+// Inverts the pixels of `line` (box coordinates) that fall into `piece`, whose top-left
+// pixel is `origin` of the box. Pixels are stepped along the line's major axis, so a line
+// costs one pixel per step however it is clipped; the dash pattern counts steps from the
+// line's first end, so every piece of a repaint agrees on it.
+void invertLine(QImage& piece, QPoint origin, const QLineF& line, int width,
+                PictureBox::LineStyle style) {
+    const double dx = line.dx();
+    const double dy = line.dy();
+    if (dx == 0.0 && dy == 0.0) {
+        return;
     }
-    // Inverting ink: XOR with white turns every colour into its inverse.
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-    for (const Shape& shape : lines_) {
-        if (!shape.visible || shape.line.p1() == shape.line.p2()) {
+    int on = 0;
+    int period = 0;
+    switch (style) {
+    case PictureBox::LineStyle::Dashed:
+        on = 4 * width;
+        period = 6 * width;
+        break;
+    case PictureBox::LineStyle::Dotted:
+        on = width;
+        period = 3 * width;
+        break;
+    case PictureBox::LineStyle::Solid:
+        break;
+    }
+    const bool xMajor = std::abs(dx) >= std::abs(dy);
+    // Along the major axis: u; across: v. Coordinates relative to the piece.
+    const double u1 = xMajor ? line.x1() - origin.x() : line.y1() - origin.y();
+    const double v1 = xMajor ? line.y1() - origin.y() : line.x1() - origin.x();
+    const double du = xMajor ? dx : dy;
+    const double dv = xMajor ? dy : dx;
+    const int uSize = xMajor ? piece.width() : piece.height();
+    const int vSize = xMajor ? piece.height() : piece.width();
+    const double uStart = std::floor(u1);
+    const double uEnd = std::floor(u1 + du);
+    const double step = du > 0 ? 1.0 : -1.0;
+    // Only the steps that can touch the piece.
+    double from = std::max(std::min(uStart, uEnd), -1.0 - width);
+    double to = std::min(std::max(uStart, uEnd), double(uSize) + width);
+    if (from > to) {
+        return;
+    }
+    const int lowOffset = -(width - 1) / 2;
+    const int highOffset = width / 2;
+    auto* bits = piece.bits();
+    const qsizetype bpl = piece.bytesPerLine();
+    for (double u = from; u <= to; u += 1.0) {
+        const auto count = static_cast<long long>(std::abs(u - uStart));
+        if (period > 0 && count % period >= on) {
             continue;
         }
-        QPen pen(Qt::white, lineWidth_);
-        pen.setCosmetic(true);
-        pen.setCapStyle(Qt::FlatCap);
-        pen.setStyle(shape.style == LineStyle::Dashed   ? Qt::DashLine
-                     : shape.style == LineStyle::Dotted ? Qt::DotLine
-                                                        : Qt::SolidLine);
-        painter.setPen(pen);
-        painter.drawLine(shape.line);
+        if (u < 0 || u >= uSize) {
+            continue;
+        }
+        const double v = std::floor(v1 + (u - uStart) * step * (dv / std::abs(du)) + 0.5);
+        for (int k = lowOffset; k <= highOffset; ++k) {
+            const double vk = v + k;
+            if (vk < 0 || vk >= vSize) {
+                continue;
+            }
+            const int x = xMajor ? int(u) : int(vk);
+            const int y = xMajor ? int(vk) : int(u);
+            auto* pixel = reinterpret_cast<quint32*>(bits + y * bpl) + x;
+            *pixel ^= 0x00ffffffu;
+        }
+    }
+}
+
+} // namespace
+
+void PictureBox::paintEvent(QPaintEvent* event) {
+    // Each exposed rectangle is made in a scratch image, the picture and then the lines in
+    // inverting ink, and copied out once: the cost follows the exposed pixels only.
+    QPainter painter(this);
+    for (const QRect& exposed : event->region()) {
+        const QRect area = exposed.intersected(rect());
+        if (area.isEmpty()) {
+            continue;
+        }
+        const qsizetype needed = qsizetype(area.width()) * area.height();
+        if (qsizetype(scratch_.size()) < needed) {
+            scratch_.resize(size_t(needed));
+        }
+        QImage piece(reinterpret_cast<uchar*>(scratch_.data()), area.width(), area.height(),
+                     area.width() * 4, QImage::Format_RGB32);
+        drawing_.CopyTo(piece, area);
+        for (const Shape& shape : lines_) {
+            if (shape.visible) {
+                invertLine(piece, area.topLeft(), shape.line, lineWidth_, shape.style);
+            }
+        }
+        painter.drawImage(area.topLeft(), piece);
     }
 }
 

@@ -10,6 +10,7 @@
 #include <QRegion>
 #include <QWidget>
 #include <array>
+#include <vector>
 
 class PictureBox : public QWidget {
     Q_OBJECT
@@ -69,5 +70,6 @@ private:
     QImage picture_;
     ScaledImage drawing_;
     std::array<Shape, kLineCount> lines_{};
+    std::vector<quint32> scratch_; // the exposed rectangle being painted
     int lineWidth_ = 1;
 };

@@ -26,6 +26,10 @@ protected:
     void startWith(const QByteArray& options, QSize size = QSize(400, 300)) {
         writeIni("[options]\n" + options);
         ASSERT_TRUE(start());
+        // The pointer may rest where an earlier test left it; a move to the same place
+        // would not count as a move.
+        QTest::mouseMove(form->windowHandle(), QPoint(2, 2));
+        QTest::mouseMove(form->windowHandle(), QPoint(1, 1));
         fake.clipboard.bitmap = true;
         fake.clipboard.image = QImage(size, QImage::Format_RGB32);
         fake.clipboard.image.fill(Qt::white);
@@ -138,6 +142,11 @@ TEST_F(Measuring, RightButtonIsIgnoredAndTheMiddleOneCounts) {
     QTest::mouseRelease(form->windowHandle(), Qt::RightButton, {}, inWindow(QPoint(30, 30)));
     QTest::mousePress(form->windowHandle(), Qt::MiddleButton, {}, inWindow(QPoint(30, 30)));
     EXPECT_EQ(settings.MeasureState, 1);
+    bool popupOpened = false;
+    whilePopupOpen([&popupOpened](QMenu*) { popupOpened = true; });
+    QTest::mouseRelease(form->windowHandle(), Qt::MiddleButton, {}, inWindow(QPoint(30, 30)));
+    EXPECT_TRUE(popupOpened);            // any button but the left one opens the pop-up menu
+    EXPECT_EQ(settings.MeasureState, 0); // which resets the measurement
 }
 
 TEST_F(Measuring, DoubleClickOnTheStartPointIsIgnored) {
