@@ -73,6 +73,34 @@ RIGHT=$((X + WIDTH))
 
 /usr/bin/import -window root "$SHOTS/mainwindow.png"
 
+# Paste a picture from the real clipboard with Ctrl+V and measure on it: a click at the
+# start point, a double click at the end point 300 pixels right and 400 down (5 x 15 twips
+# a pixel: dX=4500, dY=6000, Dist.=7500 at 100 %).
+/usr/bin/convert -size 600x480 xc:'#f4f0e8' -fill none -stroke '#3060a0' \
+    -draw 'line 0,240 600,240' -draw 'line 300,0 300,480' -draw 'circle 300,240 300,60' \
+    "$WORK/graph.png"
+xclip -selection clipboard -t image/png -i "$WORK/graph.png" &
+XCLIP=$!
+sleep 0.5
+xdotool windowactivate --sync "$MAIN" >/dev/null 2>&1 || true
+xdotool key ctrl+v
+sleep 0.8
+eval "$(xdotool getwindowgeometry --shell "$MAIN")"
+# The picture box starts 4 pixels in from the left and below the comment strip.
+PX=$((X + 4 + 50))
+PY=$((Y + 60 + 40))
+xdotool mousemove "$PX" "$PY" click 1
+sleep 0.2
+xdotool mousemove $((PX + 150)) $((PY + 100))
+sleep 0.3
+/usr/bin/import -window root "$SHOTS/measuring.png"
+xdotool mousemove $((PX + 300)) $((PY + 400)) click --repeat 2 --delay 80 1
+sleep 0.5
+/usr/bin/import -window root "$SHOTS/result.png"
+TITLE="$(xdotool getwindowname "$MAIN")"
+[ "$TITLE" = "LQ クリックでクリア" ] || fail "after the double click the caption reads '$TITLE'"
+kill "$XCLIP" 2>/dev/null || true
+
 # A right click over the picture opens the pop-up menu.
 xdotool mousemove --window "$MAIN" 200 250 click 3
 sleep 0.5
