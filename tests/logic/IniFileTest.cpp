@@ -1,6 +1,7 @@
 // The profile functions: how entries are found, how a write changes exactly one entry and
 // nothing else, and that a write either replaces the file whole or leaves it as it was.
 #include "settings/IniFile.h"
+#include "support/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,17 +20,6 @@ namespace {
 
 constexpr qsizetype ValueBytes = 49;
 constexpr QByteArrayView Absent("<absent>");
-
-bool WriteBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(bytes) == bytes.size();
-}
-
-QByteArray ReadBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 mode_t ModeOf(const QString& path) {
     struct stat info {};

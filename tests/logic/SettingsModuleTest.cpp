@@ -2,6 +2,7 @@
 // dialogs' saves leave in the file, and the sound settings the program starts with whatever
 // the file holds. Also the derived source application texts.
 #include "settings/SettingsModule.h"
+#include "support/Files.h"
 
 #include "support/TempXdg.h"
 
@@ -13,18 +14,6 @@
 #include <optional>
 
 namespace {
-
-bool WriteBytes(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(bytes) == bytes.size();
-}
-
-QByteArray ReadBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // Sets or unsets an environment variable for one scope.
 class ScopedEnv {

@@ -1,6 +1,7 @@
 // Starting programs without a shell and watching them end: the real LinuxProcessService
 // with the keyprobe helper, /bin/true and sleep as children.
 #include "platform/LinuxProcessService.h"
+#include "support/WaitFor.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -21,19 +22,6 @@
 namespace {
 
 const QString keyprobe = QStringLiteral(LINEALIS_HELPER_DIR "/keyprobe");
-
-bool waitFor(const std::function<bool()>& condition, int timeoutMs) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(5);
-    }
-    return true;
-}
 
 // The state letter of /proc/<pid>/stat ('R', 'S', 'Z', ...), 0 when there is no such
 // process.

@@ -3,6 +3,7 @@
 #include "platform/LinuxProcessService.h"
 #include "platform/X11Desktop.h"
 #include "platform/XdoSession.h"
+#include "support/WaitFor.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -20,20 +21,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Polls `condition` while the event loop runs, for at most `timeoutMs`.
-bool waitFor(const std::function<bool()>& condition, int timeoutMs) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(5);
-    }
-    return true;
-}
 
 // A running keyprobe window and the file it writes the keys it receives to.
 class Probe {
