@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -130,24 +131,28 @@ void ScaledImage::draw(QPainter& painter, const QRect& area) const {
     }
 }
 
-void ScaledImage::CopyTo(QImage& target, const QRect& area) const {
+void ScaledImage::CopyTo(uchar* bits, qsizetype stride, const QRect& area) const {
     const QRect inside = area.intersected(rect());
     if (inside != area) {
         for (int y = 0; y < area.height(); ++y) {
-            std::fill_n(reinterpret_cast<quint32*>(target.scanLine(y)), area.width(), 0xffffffffu);
+            std::fill_n(reinterpret_cast<quint32*>(bits + y * stride), area.width(), 0xffffffffu);
         }
     }
     if (inside.isEmpty()) {
         return;
     }
     const auto copyRows = [&](const QImage& source, QPoint sourceOrigin, const QRect& part) {
+        const uchar* from = source.constBits() +
+                            (part.top() - sourceOrigin.y()) * source.bytesPerLine() +
+                            qsizetype(part.left() - sourceOrigin.x()) * 4;
+        uchar* to =
+            bits + (part.top() - area.top()) * stride + qsizetype(part.left() - area.left()) * 4;
+        const size_t bytes = size_t(part.width()) * 4;
+        const qsizetype sourceStride = source.bytesPerLine();
         for (int y = part.top(); y <= part.bottom(); ++y) {
-            const auto* from =
-                reinterpret_cast<const quint32*>(source.constScanLine(y - sourceOrigin.y())) +
-                (part.left() - sourceOrigin.x());
-            auto* to = reinterpret_cast<quint32*>(target.scanLine(y - area.top())) +
-                       (part.left() - area.left());
-            std::copy_n(from, part.width(), to);
+            std::memcpy(to, from, bytes);
+            from += sourceStride;
+            to += stride;
         }
     };
     if (magStep_ == 2) {

@@ -23,9 +23,13 @@ public:
     // Draws the part `area` of the scaled image at the same place.
     void draw(QPainter& painter, const QRect& area) const;
 
-    // Copies the pixels of `area` of the scaled image into `target` (32-bit RGB, at least
-    // as large as `area`) at its top-left corner; what lies outside the image is white.
-    void CopyTo(QImage& target, const QRect& area) const;
+    // Copies the pixels of `area` of the scaled image into 32-bit RGB rows that start at
+    // `bits` and lie `stride` bytes apart; what lies outside the image is white.
+    void CopyTo(uchar* bits, qsizetype stride, const QRect& area) const;
+    // The same into `target` (32-bit RGB, at least as large as `area`) at its top-left corner.
+    void CopyTo(QImage& target, const QRect& area) const {
+        CopyTo(target.bits(), target.bytesPerLine(), area);
+    }
 
     // The pixels of `area` of the scaled image (for tests and tools).
     QImage copy(const QRect& area) const;

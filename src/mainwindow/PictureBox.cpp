@@ -1,9 +1,11 @@
 #include "mainwindow/PictureBox.h"
 
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <vector>
 
@@ -68,6 +70,11 @@ void PictureBox::SetLineWidth(int width) {
     }
 }
 
+namespace {
+// What one more rectangle costs when a line is repainted, in pixels copied.
+constexpr double kBandCost = 600;
+} // namespace
+
 QRegion PictureBox::LineRegion(QLineF line, int width) {
     // A margin of the pen's half width and one pixel of rounding on every side.
     const int m = width / 2 + 2;
@@ -119,9 +126,15 @@ QRegion PictureBox::LineRegion(QLineF line, int width) {
         const double x = top.x() + t * (bottom.x() - top.x());
         return std::pair(x, x);
     };
-    constexpr int kBand = 48;
-    const int first = int(std::floor(top.y())) - m;
+    // The band height that keeps the pixels repainted few without making the rectangles
+    // too many: steep lines get tall bands, flat ones short bands.
+    const double run = std::abs(bottom.x() - top.x()) / std::max(dy, 1.0);
+    // A power of two, and the bands start at its multiples: the regions of several lines
+    // then share band edges, and their union stays a few rectangles per band.
+    const int kBand = int(std::bit_floor(
+        unsigned(std::clamp(int(std::sqrt(kBandCost / std::max(run, 1e-3))), 1, 64))));
     const int last = int(std::ceil(bottom.y())) + m;
+    const int first = int(std::floor((std::floor(top.y()) - m) / kBand)) * kBand;
     std::vector<QRect> bands;
     bands.reserve(size_t((last - first) / kBand + 2));
     for (int y = first; y <= last; y += kBand) {
@@ -147,12 +160,13 @@ void PictureBox::updateLine(const Shape& shape) {
 
 namespace {
 
-// Inverts the pixels of `line` (box coordinates) that fall into `piece`, whose top-left
-// pixel is `origin` of the box. Pixels are stepped along the line's major axis, so a line
-// costs one pixel per step however it is clipped; the dash pattern counts steps from the
-// line's first end, so every piece of a repaint agrees on it.
-void invertLine(QImage& piece, QPoint origin, const QLineF& line, int width,
+// Inverts the pixels of `line` (box coordinates) that fall into `piece` (box coordinates too),
+// whose rows start at `bits` and lie `bpl` bytes apart. Pixels are stepped along the line's major
+// axis, so a line costs one pixel per step however it is clipped; the dash pattern counts steps
+// from the line's first end, so every piece of a repaint agrees on it.
+void invertLine(uchar* bits, qsizetype bpl, QRect piece, const QLineF& line, int width,
                 PictureBox::LineStyle style) {
+    const QPoint origin = piece.topLeft();
     const double dx = line.dx();
     const double dy = line.dy();
     if (dx == 0.0 && dy == 0.0) {
@@ -183,25 +197,40 @@ void invertLine(QImage& piece, QPoint origin, const QLineF& line, int width,
     const double uStart = std::floor(u1);
     const double uEnd = std::floor(u1 + du);
     const double step = du > 0 ? 1.0 : -1.0;
-    // Only the steps that can touch the piece.
-    double from = std::max(std::min(uStart, uEnd), -1.0 - width);
-    double to = std::min(std::max(uStart, uEnd), double(uSize) + width);
+    const int lowOffset = -(width - 1) / 2;
+    const int highOffset = width / 2;
+    // Only the steps that can touch the piece: within it along the major axis, and near
+    // enough to it across.
+    double from = std::max(std::min(uStart, uEnd), 0.0);
+    double to = std::min(std::max(uStart, uEnd), double(uSize) - 1);
+    const double gradient = step * (dv / std::abs(du));
+    const double nearLow = -highOffset - 2.0;
+    const double nearHigh = double(vSize) - lowOffset + 1.0;
+    if (std::abs(gradient) > 1e-12) {
+        const double a = uStart + (nearLow - v1) / gradient;
+        const double b = uStart + (nearHigh - v1) / gradient;
+        from = std::max(from, std::floor(std::min(a, b)));
+        to = std::min(to, std::ceil(std::max(a, b)));
+    } else if (v1 < nearLow || v1 > nearHigh) {
+        return;
+    }
     if (from > to) {
         return;
     }
-    const int lowOffset = -(width - 1) / 2;
-    const int highOffset = width / 2;
-    auto* bits = piece.bits();
-    const qsizetype bpl = piece.bytesPerLine();
-    for (double u = from; u <= to; u += 1.0) {
-        const auto count = static_cast<long long>(std::abs(u - uStart));
-        if (period > 0 && count % period >= on) {
+    // Stepped away from the line's first end, so the dash phase just counts on.
+    const double first = step > 0 ? from : to;
+    const auto steps = static_cast<long long>(to - from) + 1;
+    long long phase = period > 0 ? static_cast<long long>(std::abs(first - uStart)) % period : 0;
+    for (long long i = 0; i < steps; ++i) {
+        const double u = first + step * double(i);
+        const bool drawn = period == 0 || phase < on;
+        if (period > 0 && ++phase == period) {
+            phase = 0;
+        }
+        if (!drawn) {
             continue;
         }
-        if (u < 0 || u >= uSize) {
-            continue;
-        }
-        const double v = std::floor(v1 + (u - uStart) * step * (dv / std::abs(du)) + 0.5);
+        const double v = std::floor(v1 + (u - uStart) * gradient + 0.5);
         for (int k = lowOffset; k <= highOffset; ++k) {
             const double vk = v + k;
             if (vk < 0 || vk >= vSize) {
@@ -215,30 +244,84 @@ void invertLine(QImage& piece, QPoint origin, const QLineF& line, int width,
     }
 }
 
+constexpr int kCopyRows = 64;
+
 } // namespace
 
 void PictureBox::paintEvent(QPaintEvent* event) {
-    // Each exposed rectangle is made in a scratch image, the picture and then the lines in
-    // inverting ink, and copied out once: the cost follows the exposed pixels only.
     QPainter painter(this);
-    for (const QRect& exposed : event->region()) {
-        const QRect area = exposed.intersected(rect());
-        if (area.isEmpty()) {
-            continue;
+    const QRegion region = event->region() & rect();
+    if (!paintInPlace(painter, region)) {
+        paintThroughPainter(painter, region);
+    }
+}
+
+void PictureBox::paintPiece(uchar* bits, qsizetype stride, const QRect& area) const {
+    drawing_.CopyTo(bits, stride, area);
+    for (const Shape& shape : lines_) {
+        if (shape.visible) {
+            invertLine(bits, stride, area, shape.line, lineWidth_, shape.style);
         }
+    }
+}
+
+bool PictureBox::paintInPlace(QPainter& painter, const QRegion& region) const {
+    // When the painter draws straight into a plain 32-bit image at whole-pixel offsets (the
+    // window's backing store, or an image the window is rendered into), the picture and the
+    // lines are written into that image directly. A mouse move then costs about one copy of
+    // the pixels under the lines, with nothing of the painter's machinery per row.
+    QPaintEngine* engine = painter.paintEngine();
+    QPaintDevice* device = engine != nullptr ? engine->paintDevice() : nullptr;
+    if (device == nullptr || device->devType() != QInternal::Image) {
+        return false;
+    }
+    const auto* target = static_cast<const QImage*>(device);
+    const QImage::Format format = target->format();
+    if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32 &&
+        format != QImage::Format_ARGB32_Premultiplied) {
+        return false;
+    }
+    const QTransform transform = painter.deviceTransform();
+    if (transform.type() > QTransform::TxTranslate || target->devicePixelRatio() != 1.0 ||
+        transform.dx() != std::round(transform.dx()) ||
+        transform.dy() != std::round(transform.dy())) {
+        return false;
+    }
+    const QPoint offset(int(transform.dx()), int(transform.dy()));
+    // What the painter may touch, in the image's pixels: the exposed region, within the
+    // system clip when the window sets one (a scrolled or covered picture).
+    QRegion allowed = region.translated(offset) & target->rect();
+    if (const QRegion clip = engine->systemClip(); !clip.isEmpty()) {
+        allowed &= clip;
+    }
+    // The painter's own memory: written in place, never detached.
+    auto* bits = const_cast<uchar*>(target->constBits());
+    const qsizetype bpl = target->bytesPerLine();
+    for (const QRect& part : allowed) {
+        paintPiece(bits + part.top() * bpl + qsizetype(part.left()) * 4, bpl,
+                   part.translated(-offset));
+    }
+    return true;
+}
+
+void PictureBox::paintThroughPainter(QPainter& painter, const QRegion& region) {
+    // Each exposed rectangle is made in a scratch image and copied out once.
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    for (const QRect& area : region) {
         const qsizetype needed = qsizetype(area.width()) * area.height();
         if (qsizetype(scratch_.size()) < needed) {
             scratch_.resize(size_t(needed));
         }
         QImage piece(reinterpret_cast<uchar*>(scratch_.data()), area.width(), area.height(),
                      area.width() * 4, QImage::Format_RGB32);
-        drawing_.CopyTo(piece, area);
-        for (const Shape& shape : lines_) {
-            if (shape.visible) {
-                invertLine(piece, area.topLeft(), shape.line, lineWidth_, shape.style);
-            }
+        paintPiece(piece.bits(), piece.bytesPerLine(), area);
+        // In bands of a few rows: a tall narrow strip drawn at once is handed to worker
+        // threads, which costs more than the copy itself.
+        for (int y = 0; y < area.height(); y += kCopyRows) {
+            const int rows = std::min(kCopyRows, area.height() - y);
+            painter.drawImage(QPoint(area.left(), area.top() + y), piece,
+                              QRect(0, y, area.width(), rows));
         }
-        painter.drawImage(area.topLeft(), piece);
     }
 }
 

@@ -66,6 +66,11 @@ private:
         bool visible = false;
     };
     void updateLine(const Shape& shape);
+    // The picture and the lines within `area` (box pixels) into 32-bit rows that start at
+    // `bits` and lie `stride` bytes apart.
+    void paintPiece(uchar* bits, qsizetype stride, const QRect& area) const;
+    bool paintInPlace(QPainter& painter, const QRegion& region) const;
+    void paintThroughPainter(QPainter& painter, const QRegion& region);
 
     QImage picture_;
     ScaledImage drawing_;

@@ -4,6 +4,8 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -114,6 +116,34 @@ TEST_F(LineOverlay, ZeroLengthLinesDrawNothing) {
     box.SetLineVisible(0, true);
     box.SetLineVisible(1, true);
     EXPECT_EQ(onScreen(), image);
+}
+
+// Inside a scrolled window the picture is painted straight into the window's pixels: the
+// lines land where the picture is shown and nothing is written over the scroll bars.
+TEST(LineOverlayScrolled, PaintsOnlyTheShownPartAtItsPlace) {
+    const QImage image = patterned(QSize(400, 300));
+    QScrollArea host;
+    auto* box = new PictureBox;
+    box->SetImage(image, ScaledImage(image, 2));
+    host.setWidget(box);
+    host.resize(200, 150);
+    host.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
+    host.horizontalScrollBar()->setValue(120);
+    host.verticalScrollBar()->setValue(90);
+    box->SetLineVisible(0, true);
+    box->SetLineVisible(1, true);
+    for (const QLineF& place :
+         {QLineF(0, 0, 399, 299), QLineF(130, 0, 130, 299), QLineF(0, 100, 399, 110)}) {
+        box->SetLine(0, place);
+        box->SetLine(1, QLineF(place.p2(), place.p1()).translated(9, -4));
+        QCoreApplication::processEvents();
+    }
+    QCoreApplication::processEvents();
+    const QImage shown =
+        host.screen()->grabWindow(host.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage rendered = host.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(shown, rendered);
 }
 
 } // namespace
