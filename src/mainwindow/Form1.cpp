@@ -11,7 +11,10 @@
 #include "platform/PlatformServices.h"
 #include "platform/ProcessService.h"
 #include "platform/SystemInfo.h"
+#include "platform/TextEditor.h"
 #include "records/CommentRules.h"
+#include "records/DataFile.h"
+#include "records/DataFileFormat.h"
 #include "settings/SettingsModule.h"
 #include "settings/frmOPT.h"
 
@@ -759,7 +762,71 @@ void Form1::Rpaste_Click() {
     paste_Click();
 }
 
-void Form1::Command1_Click() {}
+void Form1::Command1_Click() {
+    if (settings_.DataFileReady == 0) {
+        SetUpDataFile();
+    }
+    FileIO();
+}
+
+void Form1::SetUpDataFile() {
+    CommonDialog2.DialogTitle = QStringLiteral("データファイルの作成");
+    CommonDialog2.Filter = QStringLiteral("Txt file (*.txt)|*.txt");
+    CommonDialog2.DefaultExt = QStringLiteral("txt");
+    CommonDialog2.Flags = CommonDialog::OverwritePrompt + CommonDialog::HideReadOnly;
+    CommonDialog2.InitDir = settings_.DefaultDataPath;
+    // A cancel is a cancel, also after an earlier choice whose file could not be made.
+    if (!CommonDialog2.ShowSave(this) || CommonDialog2.FileName.isEmpty()) {
+        return;
+    }
+    if (settings_.DataFormat < 0 || settings_.DataFormat > 4) {
+        settings_.DataFormat = 0; // as on loading the settings: never an empty header
+    }
+    // A file that cannot be made is not reported: the record stays pending and the next
+    // save asks again.
+    if (!CreateDataFile(CommonDialog2.FileName, HeaderLine(settings_.DataFormat))) {
+        return;
+    }
+    settings_.DataFileReady = 1;
+    mnuNOTEPAD->setEnabled(true);
+}
+
+void Form1::FileIO() {
+    // The editor started on the data file has its own copy of the text: no row goes in
+    // while it runs.
+    if (settings_.EditorRunning == 1) {
+        if (platform_.processes.IsRunning(settings_.EditorTaskId)) {
+            platform_.messages.ShowMessage(
+                this, QStringLiteral("データファイルがまだ編集中です。メモ帳を終了してください。"));
+            platform_.desktop.ActivateTask(settings_.EditorTaskId);
+            return;
+        }
+        settings_.EditorRunning = 0;
+    }
+    // Without a data file, or when the backup or the append fails, nothing is written and
+    // the record stays pending; the data file is never left half written.
+    if (settings_.DataFileReady == 0) {
+        return;
+    }
+    const QString dataPath = CommonDialog2.FileName;
+    if (!RefreshBackup(dataPath, BackupPathFor(dataPath, BackupFolder()))) {
+        return;
+    }
+    CommentField = CommentFieldFrom(Text1->text());
+    const QString row = RowLine(settings_.DataFormat, Measure.LastDist, Measure.LastDX,
+                                Measure.LastDY, CommentField, DataLine);
+    if (!AppendLine(dataPath, row)) {
+        return;
+    }
+    Undo->setEnabled(true);
+    SetSaveGroupEnabled(false);
+    if (chkAI->isChecked()) {
+        // The row keeps the comment it was saved with; the next one gets the next number.
+        const int caret = Text1->cursorPosition();
+        Text1->setText(AutoI(Text1->text()));
+        Text1->setCursorPosition(caret);
+    }
+}
 
 void Form1::SetSaveGroupEnabled(bool enabled) {
     for (QAction* item : {rsave, Topen, mnurSnP, mnuSnP}) {
@@ -843,15 +910,50 @@ void Form1::rsave_Click() {
     Command1_Click();
 }
 
-void Form1::mnuSnP_Click() {}
+void Form1::mnuSnP_Click() {
+    Command1_Click();
+    mnuRsource_Click(); // the next picture comes whatever the save did
+}
 
 void Form1::mnurSnP_Click() {
     mnuSnP_Click();
 }
 
-void Form1::Undo_Click() {}
+void Form1::Undo_Click() {
+    const QString dataPath = CommonDialog2.FileName;
+    QString error;
+    if (!RestoreBackup(BackupPathFor(dataPath, BackupFolder()), dataPath, &error)) {
+        // The data file is as it was, and the row can still be taken back later.
+        platform_.messages.ShowMessage(
+            this, QStringLiteral("The last row could not be taken back:\n%1\n\nThe data file "
+                                 "%2 is unchanged.")
+                      .arg(error, QDir::toNativeSeparators(dataPath)));
+        return;
+    }
+    Undo->setEnabled(false);
+}
 
-void Form1::mnuNOTEPAD_Click() {}
+void Form1::mnuNOTEPAD_Click() {
+    const std::optional<EditorCommand> editor = SystemTextEditor();
+    if (!editor) {
+        platform_.messages.ShowMessage(
+            this, QStringLiteral("No text editor was found to open the data file.\n\nSet the "
+                                 "VISUAL environment variable to your editor, for example "
+                                 "VISUAL=mousepad."));
+        return;
+    }
+    // The path is one argument as it stands, spaces and all.
+    QString error;
+    const int32_t taskId = platform_.processes.Launch(
+        editor->program, editor->arguments + QStringList{CommonDialog2.FileName}, &error);
+    if (taskId == 0) {
+        platform_.messages.ShowMessage(
+            this, QStringLiteral("The text editor could not be started:\n%1").arg(error));
+        return;
+    }
+    settings_.EditorTaskId = taskId;
+    settings_.EditorRunning = 1;
+}
 
 void Form1::mnuFromSA_Click() {
     mnuRsource_Click();

@@ -127,6 +127,8 @@ public:
 
     // The comment as it goes into the data file: exactly ten characters.
     QString CommentField;
+    // The row written last in the layouts 0 to 3.
+    QString DataLine;
 
     // Handlers, named after control and event. Positions are twips of the picture box.
     void Form_Resize();
@@ -168,6 +170,8 @@ public:
     void mnuInfo_Click();
     void mnuaboutLQ_Click();
     void LaunchSourceApp();
+    // Appends the row of the pending record to the data file.
+    void FileIO();
 
     // The comment box.
     void Text1_Change();
@@ -207,6 +211,7 @@ private:
     void UpdatePictureHost();
     bool ShowImage(const QImage& image);
     bool LoadImage(bool reportFailure);
+    void SetUpDataFile();
 
     SettingsModule& settings_;
     PlatformServices& platform_;
