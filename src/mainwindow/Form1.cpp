@@ -3,6 +3,8 @@
 #include "acquisition/ImageLoader.h"
 #include "acquisition/ScaledImage.h"
 #include "acquisition/frmImageInfo.h"
+#include "mainwindow/EventCodes.h"
+#include "mainwindow/MainWindowKeys.h"
 #include "mainwindow/PictureBox.h"
 #include "mainwindow/Prompts.h"
 #include "platform/Clipboard.h"
@@ -46,30 +48,6 @@ constexpr int kFrameExtraWidth = 210;
 constexpr int kFrameExtraHeight = 1212;
 constexpr int kMinimumOuterWidth = 6220;
 
-constexpr int kEnterKey = 13;
-constexpr int kLeftButton = 1;
-constexpr int kRightButton = 2;
-constexpr int kMiddleButton = 4;
-
-int buttonCode(Qt::MouseButton button) {
-    switch (button) {
-    case Qt::LeftButton:
-        return kLeftButton;
-    case Qt::RightButton:
-        return kRightButton;
-    case Qt::MiddleButton:
-        return kMiddleButton;
-    default:
-        return 0;
-    }
-}
-
-int shiftCode(Qt::KeyboardModifiers modifiers) {
-    return (modifiers.testFlag(Qt::ShiftModifier) ? 1 : 0) |
-           (modifiers.testFlag(Qt::ControlModifier) ? 2 : 0) |
-           (modifiers.testFlag(Qt::AltModifier) ? 4 : 0);
-}
-
 QAction* addItem(QMenu* menu, const char* name, const QString& caption,
                  const QKeySequence& shortcut = {}) {
     QAction* action = menu->addAction(caption);
@@ -95,7 +73,8 @@ Form1::Form1(SettingsModule& settings, PlatformServices& platform, QWidget* pare
     , CommonDialog2(platform.fileDialogs)
     , CommentField(10, QLatin1Char(' '))
     , settings_(settings)
-    , platform_(platform) {
+    , platform_(platform)
+    , placement_(*this, platform.system) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(kApplicationTitle);
     BuildControls();
@@ -295,9 +274,10 @@ void Form1::ConnectHandlers() {
     connect(mnuaboutLQ, &QAction::triggered, this, &Form1::mnuaboutLQ_Click);
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(Text1, &QLineEdit::textChanged, this, &Form1::Text1_Change);
-    Text1->installEventFilter(this);
+    keys_ = new MainWindowKeys(*this);
+    Text1->installEventFilter(keys_);
     // Alt+A belongs to both the "&About" menu and "&Auto Increment"; it ticks the box.
-    qApp->installEventFilter(this);
+    qApp->installEventFilter(keys_);
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
 
     connect(Picture2, &PictureBox::mouseReleased, this,
@@ -330,7 +310,7 @@ bool Form1::Form_Load() {
     LoadSettings(settings_);
     Timer1->setInterval(settings_.NoWaitDelay);
     UpdateSourceAppInfo(settings_);
-    FitToScreen();
+    placement_.FitToScreen();
     settings_.VersionText = QStringLiteral("ver.2.13b");
     settings_.StartupDone = 0;
     settings_.DataFileReady = 0;
@@ -367,51 +347,11 @@ bool Form1::Form_Load() {
     return true;
 }
 
-QMargins Form1::FrameMargins() const {
-    // Asked of the window itself: the window manager frames it some time after it is shown.
-    const QWindow* window = windowHandle();
-    return (window != nullptr && isVisible()) ? window->frameMargins() : QMargins();
-}
-
-QSize Form1::OuterSize() const {
-    const QMargins m = FrameMargins();
-    return size().grownBy(m);
-}
-
-void Form1::SetOuterSize(QSize outer) {
-    const QMargins m = FrameMargins();
-    resize(outer.shrunkBy(m));
-}
-
-void Form1::FitToScreen() {
-    const QRect screen = platform_.system.ScreenRect();
-    QSize outer = OuterSize();
-    if (screen.height() < outer.height()) {
-        outer.setHeight(screen.height());
-        SetOuterSize(outer);
-    }
-    if (screen.width() < outer.width()) {
-        outer.setWidth(screen.width());
-        SetOuterSize(outer);
-    }
-    PlaceTopRight();
-}
-
-void Form1::PlaceTopRight() {
-    const QRect screen = platform_.system.ScreenRect();
-    const QMargins frame = FrameMargins();
-    const QPoint framePos(screen.x() + screen.width() - OuterSize().width(), screen.y());
-    // move() puts the client area where its own idea of the frame says; that idea may lag
-    // behind the window manager, so aim the client area directly.
-    const QPoint clientPos = framePos + QPoint(frame.left(), frame.top());
-    move(clientPos - (geometry().topLeft() - pos()));
-}
-
 void Form1::Form_Resize() {
     if (isMinimized() || (settings_.SourceAppEnabled == 1 && settings_.ImageSource == 2)) {
         return;
     }
-    PlaceTopRight();
+    placement_.PlaceTopRight();
 }
 
 void Form1::Picture2_Resize() {
@@ -424,7 +364,7 @@ void Form1::Picture2_Resize() {
     // this desktop's title and menu bars, and never larger than the screen: a larger
     // picture scrolls inside the window.
     const QSize picture = Picture2->size();
-    const QMargins frame = FrameMargins();
+    const QMargins frame = placement_.FrameMargins();
     const QPoint host = PictureHost->pos();
     const int ruleWidth =
         std::max(int(std::lround((picture.width() * TwipsX() + kFrameExtraWidth) / TwipsX())),
@@ -437,7 +377,7 @@ void Form1::Picture2_Resize() {
     const QRect screen = platform_.system.ScreenRect();
     const QSize outer(std::min(std::max(ruleWidth, neededWidth), screen.width()),
                       std::min(std::max(ruleHeight, neededHeight), screen.height()));
-    SetOuterSize(outer);
+    placement_.SetOuterSize(outer);
     UpdatePictureHost();
 }
 
@@ -457,14 +397,14 @@ void Form1::UpdatePictureHost() {
 void Form1::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     UpdatePictureHost();
-    if (!FollowFrame()) {
+    if (!placement_.FollowFrame()) {
         Form_Resize();
     }
 }
 
 void Form1::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
-    FollowFrame();
+    placement_.FollowFrame();
 }
 
 void Form1::showEvent(QShowEvent* event) {
@@ -473,26 +413,11 @@ void Form1::showEvent(QShowEvent* event) {
     // look again a few times until the frame is known.
     for (int delayMs : {0, 50, 200, 500, 1000, 2000}) {
         QTimer::singleShot(delayMs, this, [this] {
-            if (!FollowFrame()) {
+            if (!placement_.FollowFrame()) {
                 Form_Resize();
             }
         });
     }
-}
-
-bool Form1::FollowFrame() {
-    // Only a framed window has its outer size: fit and place the window again whenever the
-    // frame changes.
-    if (!isVisible()) {
-        return false;
-    }
-    const QMargins frame = FrameMargins();
-    if (frame == lastFrame_) {
-        return false;
-    }
-    lastFrame_ = frame;
-    FitToScreen();
-    return true;
 }
 
 void Form1::changeEvent(QEvent* event) {
@@ -852,54 +777,6 @@ void Form1::Text1_KeyDown(int KeyCode, int Shift) {
     if (KeyCode == kEnterKey && Command1->isEnabled()) {
         Command1_Click();
     }
-}
-
-bool Form1::ClaimsShortcut(const QKeySequence& keys) const {
-    for (const QMenu* menu : {File, Edit}) {
-        for (const QAction* item : menu->actions()) {
-            if (item->isVisible() && item->isEnabled() && item->shortcut() == keys) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
-
-bool Form1::eventFilter(QObject* watched, QEvent* event) {
-    const auto* key =
-        (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)
-            ? static_cast<QKeyEvent*>(event)
-            : nullptr;
-    // Alt+A anywhere in this window (not in a dialog or an open menu) ticks "&Auto Increment".
-    if (key != nullptr && key->key() == Qt::Key_A && key->modifiers() == Qt::AltModifier &&
-        QApplication::activePopupWidget() == nullptr && watched->isWidgetType() &&
-        static_cast<QWidget*>(watched)->window() == this) {
-        if (event->type() == QEvent::ShortcutOverride) {
-            event->accept(); // not a shortcut: deliver it as a key press, handled below
-        } else {
-            chkAI->setFocus(Qt::ShortcutFocusReason);
-            chkAI->click();
-        }
-        return true;
-    }
-    if (watched == Text1) {
-        if (event->type() == QEvent::FocusIn) {
-            // The box first takes the focus its own way, then the whole comment is selected.
-            static_cast<QObject*>(Text1)->event(event);
-            Text1_GotFocus();
-            return true;
-        } else if (event->type() == QEvent::ShortcutOverride && key != nullptr &&
-                   ClaimsShortcut(QKeySequence(key->keyCombination()))) {
-            // The menu's shortcut wins over the text box's own editing keys (Ctrl+V pastes
-            // an image, Ctrl+Z undoes the last row), as menu shortcuts do everywhere.
-            return true;
-        } else if (event->type() == QEvent::KeyPress && key != nullptr &&
-                   (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
-            Text1_KeyDown(kEnterKey, shiftCode(key->modifiers()));
-            return true;
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 void Form1::Topen_Click() {

@@ -6,6 +6,7 @@
 #include "mainwindow/Geometry.h"
 #include "mainwindow/LineControl.h"
 #include "mainwindow/Measurement.h"
+#include "mainwindow/TopRightPlacement.h"
 #include "platform/CommonDialog.h"
 
 #include <QImage>
@@ -17,6 +18,7 @@
 #include <QString>
 
 class PictureBox;
+class MainWindowKeys;
 class QAction;
 class QCheckBox;
 class QKeySequence;
@@ -191,10 +193,8 @@ protected:
     void moveEvent(QMoveEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    bool ClaimsShortcut(const QKeySequence& keys) const;
     void BuildControls();
     void BuildMenus();
     void ConnectHandlers();
@@ -202,12 +202,6 @@ private:
     void ApplyMeasure(const MeasureUpdate& update);
     void ApplyPrompt(const StatusPrompt& prompt);
     void ShowOptionsDialog();
-    void FitToScreen();
-    void PlaceTopRight();
-    bool FollowFrame();
-    QMargins FrameMargins() const;
-    QSize OuterSize() const;
-    void SetOuterSize(QSize outer);
     void UpdatePictureHost();
     bool ShowImage(const QImage& image);
     bool LoadImage(bool reportFailure);
@@ -216,6 +210,7 @@ private:
     SettingsModule& settings_;
     PlatformServices& platform_;
     QWidget* central_ = nullptr;
-    QPoint popupAt_;                     // where the pop-up menu opens, screen pixels
-    QMargins lastFrame_{-1, -1, -1, -1}; // the frame last fitted to the screen
+    QPoint popupAt_; // where the pop-up menu opens, screen pixels
+    TopRightPlacement placement_;
+    MainWindowKeys* keys_ = nullptr;
 };
