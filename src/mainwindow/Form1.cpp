@@ -25,6 +25,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
@@ -699,7 +700,9 @@ void Form1::SetUpDataFile() {
     CommonDialog2.Filter = QStringLiteral("Txt file (*.txt)|*.txt");
     CommonDialog2.DefaultExt = QStringLiteral("txt");
     CommonDialog2.Flags = CommonDialog::OverwritePrompt + CommonDialog::HideReadOnly;
-    CommonDialog2.InitDir = settings_.DefaultDataPath;
+    // A default path that names no folder (not chosen yet, or gone) opens the home folder.
+    CommonDialog2.InitDir =
+        QFileInfo(settings_.DefaultDataPath).isDir() ? settings_.DefaultDataPath : QDir::homePath();
     // A cancel is a cancel, also after an earlier choice whose file could not be made.
     if (!CommonDialog2.ShowSave(this) || CommonDialog2.FileName.isEmpty()) {
         return;

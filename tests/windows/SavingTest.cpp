@@ -115,7 +115,8 @@ TEST_F(Saving, EveryLayoutWritesItsHeaderAndRowsByteForByte) {
             "      1875      1500      1125           \r\n"},
         {2, "Disttance dX dY comment\r\n1875 1500 1125 A1\r\n1875 1500 1125 \r\n"},
         {3, "Disttance,dX,dY,comment\r\n1875,1500,1125,A1\r\n1875,1500,1125,\r\n"},
-        {4, "\"Disttance\",\"dX\",\"dY\",\"comment\"\r\n1875,1500,1125,\"A1\"\r\n1875,1500,1125,\"\"\r\n"},
+        {4, "\"Disttance\",\"dX\",\"dY\",\"comment\"\r\n1875,1500,1125,\"A1\"\r\n1875,1500,1125,"
+            "\"\"\r\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.format);
@@ -129,6 +130,18 @@ TEST_F(Saving, EveryLayoutWritesItsHeaderAndRowsByteForByte) {
         EXPECT_EQ(ReadBytes(data), c.expected);
         form.reset();
     }
+}
+
+TEST_F(Saving, WithoutADefaultFolderTheFileDialogOpensInTheHomeFolder) {
+    writeIni("[options]\nMAGRATE=2\n"); // no "datapath": it reads as "lq.ini"
+    ASSERT_TRUE(start());
+    fake.clipboard.bitmap = true;
+    fake.clipboard.image = QImage(400, 300, QImage::Format_RGB32);
+    form->paste_Click();
+    measure({10, 20}, {110, 95});
+    save("A1");
+    ASSERT_EQ(fake.fileDialogs.requests.size(), 1);
+    EXPECT_EQ(fake.fileDialogs.requests.front().directory, QDir::homePath());
 }
 
 TEST_F(Saving, CancellingTheFileDialogWritesNothingAndKeepsTheRecordPending) {

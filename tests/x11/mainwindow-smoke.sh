@@ -1,8 +1,9 @@
 #!/bin/sh
 # Starts the real program in the X server of run-in-xvfb.sh as a user would: confirms the
 # start-up options dialog, checks that the main window sits at the top right of the screen
-# with its Japanese start prompt, opens the picture's pop-up menu, takes screenshots, and
-# ends the program with File > Exit.
+# with its Japanese start prompt, measures on a pasted picture, saves the result through the
+# real save dialog and takes it back, opens the picture's pop-up menu, takes screenshots,
+# and ends the program with File > Exit.
 # Usage: mainwindow-smoke.sh LINEALIS_BINARY SCREENSHOT_DIR
 set -eu
 
@@ -100,6 +101,33 @@ sleep 0.5
 TITLE="$(xdotool getwindowname "$MAIN")"
 [ "$TITLE" = "LQ クリックでクリア" ] || fail "after the double click the caption reads '$TITLE'"
 kill "$XCLIP" 2>/dev/null || true
+
+# Save the result: the comment box has the focus; a comment and Enter ask for the data
+# file in the real save dialog, where the path is typed.
+xdotool type --delay 40 "A1"
+xdotool key Return
+DIALOG="$(wait_window '^データファイルの作成$' 100)" || fail "the save dialog did not appear"
+sleep 0.5
+/usr/bin/import -window root "$SHOTS/savedialog.png"
+xdotool windowactivate --sync "$DIALOG" >/dev/null 2>&1 || true
+xdotool type --delay 20 "$WORK/my data"
+xdotool key Return
+tries=0
+while [ ! -s "$WORK/my data.txt" ]; do
+    tries=$((tries + 1))
+    [ "$tries" -lt 50 ] || fail "no data file was written"
+    sleep 0.1
+done
+sleep 0.3
+EXPECTED="$(printf 'Disttance\tdX\tdY\tcomment\r\n7500\t4500\t6000\tA1\r\n' | od -c)"
+[ "$(od -c <"$WORK/my data.txt")" = "$EXPECTED" ] || fail "the data file reads: $(od -c <"$WORK/my data.txt")"
+
+# Ctrl+Z takes the row back.
+xdotool windowactivate --sync "$MAIN" >/dev/null 2>&1 || true
+xdotool key ctrl+z
+sleep 0.5
+EXPECTED="$(printf 'Disttance\tdX\tdY\tcomment\r\n' | od -c)"
+[ "$(od -c <"$WORK/my data.txt")" = "$EXPECTED" ] || fail "after undo the data file reads: $(od -c <"$WORK/my data.txt")"
 
 # A right click over the picture opens the pop-up menu.
 xdotool mousemove --window "$MAIN" 200 250 click 3
