@@ -3,6 +3,7 @@
 #include "acquisition/ImageLoader.h"
 #include "acquisition/ScaledImage.h"
 #include "acquisition/frmImageInfo.h"
+#include "mainwindow/Form1HelpTopics.h"
 #include "mainwindow/PictureBox.h"
 #include "mainwindow/Prompts.h"
 #include "platform/Clipboard.h"
@@ -12,7 +13,9 @@
 #include "platform/ProcessService.h"
 #include "platform/SystemInfo.h"
 #include "records/CommentRules.h"
+#include "settings/ContextHelp.h"
 #include "settings/SettingsModule.h"
+#include "settings/aboutDialog.h"
 #include "settings/frmOPT.h"
 
 #include <QAction>
@@ -98,6 +101,8 @@ Form1::Form1(SettingsModule& settings, PlatformServices& platform, QWidget* pare
     BuildControls();
     BuildMenus();
     ConnectHandlers();
+    Help = new ContextHelp(platform_.messages, this);
+    AssignHelpTopics(*this);
 }
 
 Form1::~Form1() = default;
@@ -554,10 +559,13 @@ void Form1::mnuRoption_Click() {
 }
 
 void Form1::ShowOptionsDialog() {
-    frmOPT dialog(settings_, this);
+    frmOPT dialog(settings_, platform_, this);
     dialog.exec();
     // "&Save" and "&OK" give all five line shapes the chosen width; "&Cancel" leaves it.
     Picture2->SetLineWidth(settings_.LineWidth);
+    // A moved magnification bar shows the picture again now, not only when the window
+    // manager happens to activate this window.
+    Form_Activate();
 }
 
 void Form1::Picture2_MouseUp(int Button, int Shift, float X, float Y) {
@@ -859,11 +867,16 @@ void Form1::mnuFromSA_Click() {
 
 void Form1::mnuRsource_Click() {}
 
-void Form1::mnuHelp_Click() {}
+void Form1::mnuHelp_Click() {
+    Help->ShowContents(this);
+}
 
 void Form1::mnuInfo_Click() {
     frmImageInfo dialog(settings_, CommonDialog1.FileTitle, platform_.system, this);
     dialog.exec();
 }
 
-void Form1::mnuaboutLQ_Click() {}
+void Form1::mnuaboutLQ_Click() {
+    aboutDialog dialog(settings_, platform_.system, this);
+    dialog.exec();
+}
