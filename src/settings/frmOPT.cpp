@@ -176,7 +176,10 @@ void frmOPT::BuildControls() {
     hsbMagRate->setPageStep(2);
     // The value is taken when the thumb is released, not while it is dragged.
     hsbMagRate->setTracking(false);
+    // It takes the keyboard too; scroll bars invert keys and wheel, which would make the
+    // right arrow key lower the magnification.
     hsbMagRate->setFocusPolicy(Qt::StrongFocus);
+    hsbMagRate->setInvertedControls(false);
     t.Fit(hsbMagRate, 1515, 255);
     lblMagRate = Named(new QLabel(QStringLiteral("100%"), Frame1), QStringLiteral("lblMagRate"));
     lblMagRate->setAlignment(Qt::AlignCenter);
