@@ -9,7 +9,9 @@ HelpWindow::HelpWindow(QWidget* owner)
     : QWidget(owner, Qt::Window) {
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(QStringLiteral("Linealis Help"));
-    setAttribute(Qt::WA_DeleteOnClose);
+    // Closing hides it for the next request; it goes with its owner. One without an owner
+    // goes when it is closed.
+    setAttribute(Qt::WA_DeleteOnClose, owner == nullptr);
 
     Browser = new QTextBrowser(this);
     Browser->setObjectName(QStringLiteral("Browser"));

@@ -11,7 +11,7 @@ class QTextBrowser;
 class HelpWindow : public QWidget {
     Q_OBJECT
 public:
-    // A window of its own that belongs to `owner` (closed with it).
+    // A window of its own that belongs to `owner`, which destroys it.
     explicit HelpWindow(QWidget* owner);
 
     // Shows the page at `path`; `contentsPath` is where the contents button leads.
