@@ -4,6 +4,7 @@
 #include "acquisition/ScaledImage.h"
 #include "acquisition/frmImageInfo.h"
 #include "mainwindow/EventCodes.h"
+#include "mainwindow/Form1HelpTopics.h"
 #include "mainwindow/MainWindowKeys.h"
 #include "mainwindow/PictureBox.h"
 #include "mainwindow/Prompts.h"
@@ -17,7 +18,9 @@
 #include "records/CommentRules.h"
 #include "records/DataFile.h"
 #include "records/DataFileFormat.h"
+#include "settings/ContextHelp.h"
 #include "settings/SettingsModule.h"
+#include "settings/aboutDialog.h"
 #include "settings/frmOPT.h"
 
 #include <QAction>
@@ -81,6 +84,8 @@ Form1::Form1(SettingsModule& settings, PlatformServices& platform, QWidget* pare
     BuildControls();
     BuildMenus();
     ConnectHandlers();
+    Help = new ContextHelp(platform_.messages, this);
+    AssignHelpTopics(*this);
 }
 
 Form1::~Form1() = default;
@@ -483,10 +488,13 @@ void Form1::mnuRoption_Click() {
 }
 
 void Form1::ShowOptionsDialog() {
-    frmOPT dialog(settings_, this);
+    frmOPT dialog(settings_, platform_, this);
     dialog.exec();
     // "&Save" and "&OK" give all five line shapes the chosen width; "&Cancel" leaves it.
     Picture2->SetLineWidth(settings_.LineWidth);
+    // A moved magnification bar shows the picture again now, not only when the window
+    // manager happens to activate this window.
+    Form_Activate();
 }
 
 void Form1::Picture2_MouseUp(int Button, int Shift, float X, float Y) {
@@ -841,11 +849,16 @@ void Form1::mnuFromSA_Click() {
 
 void Form1::mnuRsource_Click() {}
 
-void Form1::mnuHelp_Click() {}
+void Form1::mnuHelp_Click() {
+    Help->ShowContents(this);
+}
 
 void Form1::mnuInfo_Click() {
     frmImageInfo dialog(settings_, CommonDialog1.FileTitle, platform_.system, this);
     dialog.exec();
 }
 
-void Form1::mnuaboutLQ_Click() {}
+void Form1::mnuaboutLQ_Click() {
+    aboutDialog dialog(settings_, platform_.system, this);
+    dialog.exec();
+}

@@ -17,6 +17,7 @@
 #include <QSize>
 #include <QString>
 
+class ContextHelp;
 class PictureBox;
 class MainWindowKeys;
 class QAction;
@@ -89,6 +90,8 @@ public:
     QTimer* Timer1 = nullptr;
     CommonDialog CommonDialog1; // open an image
     CommonDialog CommonDialog2; // choose the data file
+    // The help pages: the contents on request, and F1 anywhere in the program.
+    ContextHelp* Help = nullptr;
 
     // The menu tree.
     QMenu* File = nullptr;
