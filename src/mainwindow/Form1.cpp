@@ -377,7 +377,10 @@ void Form1::Picture2_Resize() {
                  int(std::lround(kMinimumOuterWidth / TwipsX())));
     const int ruleHeight =
         int(std::lround((picture.height() * TwipsY() + kFrameExtraHeight) / TwipsY()));
-    const int neededWidth = frame.left() + frame.right() + 2 * host.x() + picture.width();
+    // The comment strip needs its width too where its texts are wider than designed.
+    const int stripWidth = chkAI->geometry().right() + 1 + host.x();
+    const int neededWidth =
+        frame.left() + frame.right() + std::max(2 * host.x() + picture.width(), stripWidth);
     const int neededHeight =
         frame.top() + frame.bottom() + menuBar()->height() + host.y() + picture.height() + host.x();
     const QRect screen = platform_.system.ScreenRect();

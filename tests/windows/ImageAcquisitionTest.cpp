@@ -4,8 +4,11 @@
 #include "mainwindow/PictureBox.h"
 #include "support/Form1Fixture.h"
 
+#include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <gtest/gtest.h>
@@ -74,7 +77,10 @@ TEST_F(ImageAcquisition, OpeningA640By480BitmapAtEachStep) {
         EXPECT_EQ(settings.ImageWidth, 640 * 15);
         EXPECT_EQ(settings.ImageHeight, 480 * 15);
         EXPECT_EQ(settings.ImageSource, 1);
-        EXPECT_EQ(form->frameGeometry().size(), ruleSize(c.box));
+        const int strip = form->chkAI->geometry().right() + 1 + form->PictureHost->x() +
+                          form->frameGeometry().width() - form->width();
+        EXPECT_EQ(form->frameGeometry().size(),
+                  ruleSize(c.box).expandedTo(QSize(strip, 0))); // the strip widens it at 50 %
         EXPECT_EQ(form->frameGeometry().right(), screen().right());
         // The whole picture is visible, without scroll bars.
         EXPECT_EQ(form->PictureHost->size(), c.box);
@@ -88,6 +94,21 @@ TEST_F(ImageAcquisition, OpeningA640By480BitmapAtEachStep) {
         EXPECT_EQ(QColor(shown.pixel(2, 2)), QColor(Qt::red));
         EXPECT_EQ(QColor(shown.pixel(c.box.width() - 3, c.box.height() - 3)), QColor(Qt::blue));
     }
+}
+
+// However small the picture, the window keeps the whole comment strip in view, also where
+// its texts need more room than the design gave them.
+TEST_F(ImageAcquisition, ASmallPictureNeverCutsTheCommentStrip) {
+    ASSERT_TRUE(start());
+    fake.clipboard.bitmap = true;
+    fake.clipboard.image = twoColourImage(QSize(20, 10));
+    form->paste->trigger();
+    const QList<QWidget*> strip{form->Label2, form->Text1, form->Command1, form->chkAI};
+    for (QWidget* control : strip) {
+        EXPECT_LE(control->geometry().right(), control->parentWidget()->width() - 1)
+            << control->objectName().toStdString();
+    }
+    EXPECT_GE(form->frameGeometry().width(), 415); // never narrower than the rule
 }
 
 TEST_F(ImageAcquisition, CancellingTheOpenDialogAfterAPasteKeepsThePastedImage) {
