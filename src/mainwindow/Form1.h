@@ -3,6 +3,7 @@
 // from start to end of the program; closing it ends the program.
 #pragma once
 
+#include "acquisition/SourceAppCapture.h"
 #include "mainwindow/Geometry.h"
 #include "mainwindow/LineControl.h"
 #include "mainwindow/Measurement.h"
@@ -15,6 +16,7 @@
 #include <QPoint>
 #include <QSize>
 #include <QString>
+#include <memory>
 
 class PictureBox;
 class QAction;
@@ -212,10 +214,13 @@ private:
     bool ShowImage(const QImage& image);
     bool LoadImage(bool reportFailure);
     void SetUpDataFile();
+    void RestartSourceApp();
+    void ApplyCapture(CaptureStep next);
 
     SettingsModule& settings_;
     PlatformServices& platform_;
     QWidget* central_ = nullptr;
     QPoint popupAt_;                     // where the pop-up menu opens, screen pixels
     QMargins lastFrame_{-1, -1, -1, -1}; // the frame last fitted to the screen
+    std::unique_ptr<SourceAppCapture> capture_;
 };
