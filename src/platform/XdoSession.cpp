@@ -395,6 +395,29 @@ void XdoSession::Sync() {
     XSync(d_->display, False);
 }
 
+bool XdoSession::ModifierKeysDown() {
+    charcodemap_t* keys = nullptr;
+    int count = 0;
+    xdo_get_active_modifiers(d_->xdo, &keys, &count);
+    std::free(keys);
+    return count > 0;
+}
+
+void XdoSession::ReleaseModifierKeys() {
+    if (!CanSendKeys()) {
+        return;
+    }
+    ErrorTrap trap(d_->display);
+    charcodemap_t* keys = nullptr;
+    int count = 0;
+    xdo_get_active_modifiers(d_->xdo, &keys, &count);
+    if (count > 0) {
+        xdo_clear_active_modifiers(d_->xdo, CURRENTWINDOW, keys, count);
+    }
+    std::free(keys);
+    XSync(d_->display, False);
+}
+
 XdoSession::PingResult XdoSession::Ping(WindowId window, milliseconds bound) {
     Display* display = d_->display;
     const Window root = d_->Root();

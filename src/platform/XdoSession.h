@@ -63,6 +63,12 @@ public:
     // Returns when the server has processed every request sent so far, the keys included.
     void Sync();
 
+    // True while a modifier key (Shift, Ctrl, Alt, ...) is held down.
+    bool ModifierKeysDown();
+    // Lets go of every modifier key held down, through XTest, so that the keys typed next
+    // are not combined with them.
+    void ReleaseModifierKeys();
+
     enum class PingResult {
         Answered,     // the window's program answered
         NotSupported, // the window does not take part in _NET_WM_PING

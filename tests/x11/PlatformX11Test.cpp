@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -139,6 +140,35 @@ TEST_F(X11Platform, WaitGivesUpOnAHungReceiver) {
     EXPECT_GE(timer.elapsed(), X11Desktop::kKeysHandledBound.count() - 100);
     EXPECT_LT(timer.elapsed(), X11Desktop::kKeysHandledBound.count() + 1500);
     EXPECT_FALSE(error.isEmpty());
+}
+
+TEST_F(X11Platform, KeysAreNotCombinedWithAModifierTheUserStillHolds) {
+    Probe probe(processes);
+    QString error;
+    ASSERT_TRUE(desktop.ActivateTask(probe.pid(), &error)) << error.toStdString();
+    const struct {
+        const char* what;
+        QStringList xdotool; // holds Ctrl, and maybe lets go of it a while later
+        int atLeastMs;
+    } cases[] = {
+        {"let go of after 300 ms", {"keydown", "ctrl", "sleep", "0.3", "keyup", "ctrl"}, 250},
+        {"never let go of",
+         {"keydown", "ctrl"},
+         static_cast<int>(X11Desktop::kModifierReleaseBound.count()) - 50},
+    };
+    QStringList typed;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(QProcess::startDetached(QStringLiteral("xdotool"), c.xdotool));
+        ASSERT_TRUE(waitFor([&] { return session->ModifierKeysDown(); }, 3000));
+        QElapsedTimer timer;
+        timer.start();
+        ASSERT_TRUE(desktop.SendKeys(QStringLiteral("%p"), true, &error)) << error.toStdString();
+        EXPECT_GE(timer.elapsed(), c.atLeastMs);
+        typed << QStringLiteral("Alt+P");
+        EXPECT_EQ(probe.Keys(), typed);
+        EXPECT_TRUE(waitFor([&] { return !session->ModifierKeysDown(); }, 3000));
+    }
 }
 
 TEST_F(X11Platform, NotationErrorsTypeNothing) {
