@@ -196,6 +196,7 @@ TEST_F(CaptureX11, WaitingCapturePastesThePictureTheSourceAppCopiedAfterTheKeys)
 }
 
 TEST_F(CaptureX11, DelayedCapturePastesOnceAfterTheDelay) {
+    qputenv("FAKECAPTURE_DELAY_MS", "200"); // copies within the 500 ms the paste waits
     startWith(1, 500);
     QElapsedTimer timer;
     timer.start();
