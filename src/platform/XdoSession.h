@@ -80,6 +80,7 @@ public:
 
 private:
     struct State;
+    void CollectWindowsOfProcess(WindowId parent, int pid, int depth, std::vector<WindowId>* found);
     explicit XdoSession(std::unique_ptr<State> state);
     static std::unique_ptr<XdoSession> Connect(const char* displayName, std::string* error);
     std::unique_ptr<State> d_;

@@ -18,8 +18,10 @@
 #include <csignal>
 #include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -227,6 +229,30 @@ TEST_F(X11Platform, ActivationWaitsForTheWindowOfAProgramJustStarted) {
         QString error;
         EXPECT_TRUE(desktop.ActivateTask(probe.pid(), &error)) << error.toStdString();
         EXPECT_TRUE(IsInFront(probe.pid()));
+    }
+}
+
+TEST_F(X11Platform, WindowSearchSurvivesWindowsVanishingMeanwhile) {
+    // Windows of this process come and go while another connection searches the display,
+    // as when a message box has just been closed before the source application is looked
+    // for. Each search must simply not list what has gone.
+    Probe probe(processes);
+    ASSERT_TRUE(waitFor([&] { return !session->FindWindowsOfProcess(probe.pid()).empty(); }, 5000));
+    const int32_t self = static_cast<int32_t>(QCoreApplication::applicationPid());
+    for (int round = 0; round < 25; ++round) {
+        std::vector<std::unique_ptr<QWidget>> passing;
+        for (int i = 0; i < 6; ++i) {
+            passing.push_back(std::make_unique<QWidget>());
+            passing.back()->resize(80, 40);
+            passing.back()->show();
+        }
+        QCoreApplication::processEvents();
+        passing.clear(); // destroyed by the server while the searches below run
+        QCoreApplication::processEvents();
+        for (int search = 0; search < 3; ++search) {
+            EXPECT_EQ(session->FindWindowsOfProcess(probe.pid()).size(), 1u);
+            session->FindWindowsOfProcess(self);
+        }
     }
 }
 
