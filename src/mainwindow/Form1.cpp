@@ -78,7 +78,8 @@ Form1::Form1(SettingsModule& settings, PlatformServices& platform, QWidget* pare
     , CommentField(10, QLatin1Char(' '))
     , settings_(settings)
     , platform_(platform)
-    , placement_(*this, platform.system) {
+    , placement_(*this, platform.system)
+    , capture_(std::make_unique<SourceAppCapture>(settings, platform)) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(kApplicationTitle);
     BuildControls();
@@ -615,14 +616,7 @@ void Form1::ApplyMeasure(const MeasureUpdate& update) {
 }
 
 void Form1::LaunchSourceApp() {
-    QString error;
-    settings_.SourceAppTaskId = platform_.processes.Launch(settings_.SourceAppPath, {}, &error);
-    if (settings_.SourceAppTaskId == 0) {
-        platform_.messages.ShowMessage(
-            this, QStringLiteral("The source application could not be started:\n%1\n\n%2\n\n"
-                                 "Choose the program in Options > Change.")
-                      .arg(settings_.SourceAppPath, error));
-    }
+    capture_->Launch(this); // a program that cannot start is reported; this one goes on
 }
 
 void Form1::mnuOpen_Click() {
@@ -850,7 +844,34 @@ void Form1::mnuFromSA_Click() {
     mnuRsource_Click();
 }
 
-void Form1::mnuRsource_Click() {}
+void Form1::mnuRsource_Click() {
+    ApplyCapture(capture_->Capture(this));
+}
+
+void Form1::RestartSourceApp() {
+    ApplyCapture(capture_->Restart(this));
+}
+
+void Form1::ApplyCapture(CaptureStep next) {
+    switch (next) {
+    case CaptureStep::PasteNow:
+        paste_Click();
+        mnuRedoraw_Click();
+        break;
+    case CaptureStep::PasteLater:
+        // One timer: a capture while a paste is pending moves that one paste later.
+        Timer1->start(settings_.NoWaitDelay);
+        break;
+    case CaptureStep::Restart:
+        RestartSourceApp();
+        break;
+    case CaptureStep::EndProgram:
+        close();
+        break;
+    case CaptureStep::Nothing:
+        break;
+    }
+}
 
 void Form1::mnuHelp_Click() {
     Help->ShowContents(this);

@@ -3,6 +3,7 @@
 // from start to end of the program; closing it ends the program.
 #pragma once
 
+#include "acquisition/SourceAppCapture.h"
 #include "mainwindow/Geometry.h"
 #include "mainwindow/LineControl.h"
 #include "mainwindow/Measurement.h"
@@ -16,6 +17,7 @@
 #include <QPoint>
 #include <QSize>
 #include <QString>
+#include <memory>
 
 class ContextHelp;
 class PictureBox;
@@ -209,6 +211,8 @@ private:
     bool ShowImage(const QImage& image);
     bool LoadImage(bool reportFailure);
     void SetUpDataFile();
+    void RestartSourceApp();
+    void ApplyCapture(CaptureStep next);
 
     SettingsModule& settings_;
     PlatformServices& platform_;
@@ -216,4 +220,5 @@ private:
     QPoint popupAt_; // where the pop-up menu opens, screen pixels
     TopRightPlacement placement_;
     MainWindowKeys* keys_ = nullptr;
+    std::unique_ptr<SourceAppCapture> capture_;
 };

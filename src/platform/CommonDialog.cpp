@@ -43,6 +43,7 @@ bool CommonDialog::show(QWidget* parent, bool save) {
     request.defaultSuffix = DefaultExt;
     request.confirmOverwrite = save && (Flags & OverwritePrompt);
     request.mustExist = !save && !(Flags & NoValidate);
+    request.executablesOnly = ExecutablesOnly;
 
     // Start where the caller asked, else beside the file chosen last.
     if (!InitDir.isEmpty() && QFileInfo(InitDir).isDir()) {

@@ -27,8 +27,9 @@ public:
     QString DefaultExt;
     QString InitDir;
     int Flags = 0;
-    QString FileName;  // full path chosen last
-    QString FileTitle; // its last component
+    bool ExecutablesOnly = false; // list only programs (files the user may run) and folders
+    QString FileName;             // full path chosen last
+    QString FileTitle;            // its last component
 
     // Show the dialog; true when the user chose a file (FileName and FileTitle then hold
     // it), false when cancelled (both keep their previous values).

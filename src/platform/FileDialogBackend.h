@@ -18,6 +18,7 @@ struct FileDialogRequest {
     QString defaultSuffix;         // appended when the user types a name without one
     bool confirmOverwrite = false; // save only: ask before an existing file is chosen
     bool mustExist = true;         // open only: the chosen file must exist
+    bool executablesOnly = false;  // list only folders and files the user may run
 };
 
 class IFileDialogBackend {

@@ -4,9 +4,14 @@
 
 #include <QBuffer>
 #include <QClipboard>
+#include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QMimeData>
+#include <QTimer>
+#include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -16,6 +21,51 @@ const QMimeData* clipboardData() {
 }
 
 } // namespace
+
+QtClipboard::QtClipboard() {
+    // On X11 the toolkit hears of every new owner of the clipboard (XFixes), also when the
+    // same program copies again; the selection of the mouse does not count.
+    if (QClipboard* clipboard = QGuiApplication::clipboard()) {
+        QObject::connect(clipboard, &QClipboard::changed, &watcher_, [this](QClipboard::Mode mode) {
+            if (mode == QClipboard::Clipboard) {
+                ++serial_;
+            }
+        });
+    }
+}
+
+bool QtClipboard::WaitForImageSince(uint64_t serial, std::chrono::milliseconds bound) {
+    const auto ready = [this, serial] {
+        return serial_ > serial && (HasBitmap() || HasDeviceIndependentBitmap());
+    };
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (clipboard == nullptr) {
+        return false;
+    }
+    // The news of a change arrives through the event loop, so one runs here, without user
+    // input: the windows repaint, but no command can start in the middle of this one. A
+    // program that clears the clipboard before it copies changes it twice; only a change
+    // that leaves an image ends the wait.
+    const QDeadlineTimer deadline(bound);
+    while (!ready()) {
+        const qint64 left = deadline.remainingTime();
+        if (left <= 0) {
+            return false;
+        }
+        QEventLoop loop;
+        QTimer timeout;
+        timeout.setSingleShot(true);
+        QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
+        QObject::connect(clipboard, &QClipboard::changed, &loop, [&loop](QClipboard::Mode mode) {
+            if (mode == QClipboard::Clipboard) {
+                loop.quit();
+            }
+        });
+        timeout.start(int(std::min<qint64>(left, INT32_MAX)));
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    return true;
+}
 
 bool QtClipboard::HasBitmap() const {
     const QMimeData* data = clipboardData();

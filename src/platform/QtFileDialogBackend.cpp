@@ -1,5 +1,6 @@
 #include "platform/QtFileDialogBackend.h"
 
+#include <QDir>
 #include <QFileDialog>
 
 std::optional<QString> QtFileDialogBackend::Run(QWidget* parent, const FileDialogRequest& request) {
@@ -16,6 +17,10 @@ std::optional<QString> QtFileDialogBackend::Run(QWidget* parent, const FileDialo
         dialog.selectNameFilter(request.nameFilters.value(request.selectedFilter));
     }
     dialog.setDefaultSuffix(request.defaultSuffix);
+    if (request.executablesOnly) {
+        // Every folder, to get anywhere; of the files only those that can be run.
+        dialog.setFilter(QDir::AllDirs | QDir::Files | QDir::Executable | QDir::NoDotAndDotDot);
+    }
     if (!request.selectedFile.isEmpty()) {
         dialog.selectFile(request.selectedFile);
     }

@@ -156,6 +156,7 @@ bool X11Desktop::SendKeys(const QString& notation, bool wait, QString* error) {
                                           "extension)")
                                .arg(fromStd(session_->DisplayName())));
     }
+    WaitUntilModifiersReleased();
     for (const QString& key : *keys) {
         if (!session_->SendKeySequence(key.toStdString())) {
             return fail(error, QStringLiteral("the key %1 could not be typed").arg(key));
@@ -163,6 +164,21 @@ bool X11Desktop::SendKeys(const QString& notation, bool wait, QString* error) {
     }
     session_->Sync();
     return wait ? WaitUntilKeysHandled(error) : true;
+}
+
+// Keys typed through XTest combine with the keys held on the keyboard: typed while the user
+// still holds the Ctrl of Ctrl+A, Alt+P would arrive as Ctrl+Alt+P. A person lets go within a
+// moment; a modifier still down after kModifierReleaseBound is let go of here.
+void X11Desktop::WaitUntilModifiersReleased() {
+    QElapsedTimer waiting;
+    waiting.start();
+    while (session_->ModifierKeysDown()) {
+        if (waiting.elapsed() >= kModifierReleaseBound.count()) {
+            session_->ReleaseModifierKeys();
+            return;
+        }
+        QThread::msleep(10);
+    }
 }
 
 // "Handled" means: the receiving program's event loop has read the keys from its X

@@ -30,6 +30,9 @@ public:
     static constexpr std::chrono::milliseconds kPassGap{10};
     // The pause after the keys for a receiver that cannot be asked (no _NET_WM_PING).
     static constexpr std::chrono::milliseconds kSettleDelay{100};
+    // How long SendKeys gives the user to let go of modifier keys still held down (the Ctrl
+    // of the shortcut that started it) before it lets go of them itself.
+    static constexpr std::chrono::milliseconds kModifierReleaseBound{1000};
 
     bool IsAvailable() const override;
     bool ActivateTask(int32_t taskId, QString* error = nullptr) override;
@@ -41,6 +44,7 @@ public:
 
 private:
     bool WaitUntilKeysHandled(QString* error);
+    void WaitUntilModifiersReleased();
 
     std::unique_ptr<XdoSession> session_;
     QString unavailable_;

@@ -274,29 +274,47 @@ std::vector<XdoSession::WindowId> XdoSession::FindWindowsOfProcess(int pid) {
     if (pid <= 0) {
         return found; // pid 0 would match every window that does not name its process
     }
+    // Our own walk over the window tree rather than xdo_search_windows(): when a window
+    // vanishes during that search (a message box just closed, a program ending), libxdo reads
+    // the item count of a property it could not get and frees that property twice.
     ErrorTrap trap(d_->display);
-    xdo_search_t search;
-    std::memset(&search, 0, sizeof search);
-    search.pid = pid;
-    search.max_depth = -1; // client windows sit inside the window manager's frames
-    search.only_visible = True;
-    search.require = xdo_search_t::SEARCH_ALL;
-    search.searchmask = SEARCH_PID | SEARCH_ONLYVISIBLE;
-    Window* windows = nullptr;
+    CollectWindowsOfProcess(d_->Root(), pid, 0, &found);
+    return found;
+}
+
+// Depth first, each level in stacking order (bottom first, as XQueryTree lists it), so the
+// client windows come out in the stacking order of their frames. A window that has gone
+// meanwhile answers nothing and is passed over; so is everything not viewable and every
+// override-redirect pop-up. A top-level client window ends the descent.
+void XdoSession::CollectWindowsOfProcess(WindowId parent, int pid, int depth,
+                                         std::vector<WindowId>* found) {
+    constexpr int kMaxDepth = 8; // root, frame, client and a few wrappers at most
+    Window root = 0;
+    Window parentOfParent = 0;
+    Window* listed = nullptr;
     unsigned int count = 0;
-    xdo_search_windows(d_->xdo, &search, &windows, &count);
-    for (unsigned int i = 0; i < count; ++i) {
+    if (!XQueryTree(d_->display, parent, &root, &parentOfParent, &listed, &count)) {
+        return;
+    }
+    const std::vector<Window> children(listed, listed + count);
+    if (listed != nullptr) {
+        XFree(listed);
+    }
+    for (const Window child : children) {
         XWindowAttributes attributes;
-        if (!XGetWindowAttributes(d_->display, windows[i], &attributes) ||
+        if (!XGetWindowAttributes(d_->display, child, &attributes) ||
             attributes.override_redirect || attributes.map_state != IsViewable) {
-            continue; // menus, tooltips, or gone meanwhile
+            continue;
         }
-        if (d_->ClientOf(windows[i]) == windows[i]) {
-            found.push_back(windows[i]);
+        const bool managed = hasProperty(d_->display, child, d_->wmState);
+        const auto pids = property32(d_->display, child, d_->netWmPid, XA_CARDINAL);
+        if (!pids.empty() && static_cast<int>(pids.front()) == pid &&
+            d_->ClientOf(child) == child) {
+            found->push_back(child);
+        } else if (!managed && depth + 1 < kMaxDepth) {
+            CollectWindowsOfProcess(child, pid, depth + 1, found);
         }
     }
-    std::free(windows);
-    return found;
 }
 
 int XdoSession::WindowPid(WindowId window) {
@@ -392,6 +410,29 @@ bool XdoSession::SendKeySequence(const std::string& sequence) {
 }
 
 void XdoSession::Sync() {
+    XSync(d_->display, False);
+}
+
+bool XdoSession::ModifierKeysDown() {
+    charcodemap_t* keys = nullptr;
+    int count = 0;
+    xdo_get_active_modifiers(d_->xdo, &keys, &count);
+    std::free(keys);
+    return count > 0;
+}
+
+void XdoSession::ReleaseModifierKeys() {
+    if (!CanSendKeys()) {
+        return;
+    }
+    ErrorTrap trap(d_->display);
+    charcodemap_t* keys = nullptr;
+    int count = 0;
+    xdo_get_active_modifiers(d_->xdo, &keys, &count);
+    if (count > 0) {
+        xdo_clear_active_modifiers(d_->xdo, CURRENTWINDOW, keys, count);
+    }
+    std::free(keys);
     XSync(d_->display, False);
 }
 

@@ -63,6 +63,12 @@ public:
     // Returns when the server has processed every request sent so far, the keys included.
     void Sync();
 
+    // True while a modifier key (Shift, Ctrl, Alt, ...) is held down.
+    bool ModifierKeysDown();
+    // Lets go of every modifier key held down, through XTest, so that the keys typed next
+    // are not combined with them.
+    void ReleaseModifierKeys();
+
     enum class PingResult {
         Answered,     // the window's program answered
         NotSupported, // the window does not take part in _NET_WM_PING
@@ -74,6 +80,7 @@ public:
 
 private:
     struct State;
+    void CollectWindowsOfProcess(WindowId parent, int pid, int depth, std::vector<WindowId>* found);
     explicit XdoSession(std::unique_ptr<State> state);
     static std::unique_ptr<XdoSession> Connect(const char* displayName, std::string* error);
     std::unique_ptr<State> d_;

@@ -2,10 +2,10 @@
 
 #include "settings/SettingsModule.h"
 
-SourceAppDialogSetup PrepareSourceAppDialog(SettingsModule& s) {
+SourceAppDialogSetup PrepareSourceAppDialog(SettingsModule& s, bool sourceAppRunning) {
     SourceAppDialogSetup setup;
     setup.ModifierIndex = s.AccessKeyModifier;
-    setup.BrowseEnabled = s.StartupDone != 1;
+    setup.BrowseEnabled = s.StartupDone != 1 || !sourceAppRunning;
     setup.ProgramPath = s.SourceAppPath;
     s.AccessKeyLetters = LettersOnly(s.AccessKeyNotation).toUpper();
     setup.KeyLetters = s.AccessKeyLetters;

@@ -18,5 +18,7 @@ struct SourceAppDialogSetup {
 };
 
 // The setup for the current settings. Also sets the shared AccessKeyLetters to the letters
-// put into the key box, which is where that box starts from.
-SourceAppDialogSetup PrepareSourceAppDialog(SettingsModule& s);
+// put into the key box, which is where that box starts from. After start-up the program
+// can be chosen again only when the source application is not running (it could not be
+// started, or has been closed), so that a wrong path can be mended.
+SourceAppDialogSetup PrepareSourceAppDialog(SettingsModule& s, bool sourceAppRunning = true);

@@ -1,6 +1,6 @@
 #include "settings/frmOPT.h"
 
-#include "acquisition/SourceAppDialog.h"
+#include "acquisition/frmSourceAPP.h"
 #include "platform/PlatformServices.h"
 #include "platform/SystemInfo.h"
 #include "settings/ContextHelp.h"
@@ -397,8 +397,9 @@ void frmOPT::cmdPath_Click() {
 }
 
 void frmOPT::cmdSource_Click() {
-    SourceSetup = PrepareSourceAppDialog(settings_);
-    ShowSourceAppDialog(this, settings_, SourceSetup);
+    frmSourceAPP dialog(settings_, platform_, this);
+    SourceSetup = dialog.Setup();
+    dialog.exec();
     // The dialog may have changed the program or the key: derive the display texts again and
     // show them here.
     UpdateSourceAppInfo(settings_);

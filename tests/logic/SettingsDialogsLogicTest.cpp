@@ -66,6 +66,12 @@ TEST(PrepareSourceAppDialog, TakesEveryControlFromTheSettings) {
         // The key box and the shared letters start out the same.
         EXPECT_EQ(s.AccessKeyLetters, c.expected.KeyLetters) << c.name;
     }
+    // A source application that is not running (never started, or closed) can be chosen
+    // again after start-up.
+    SettingsModule s;
+    s.StartupDone = 1;
+    EXPECT_FALSE(PrepareSourceAppDialog(s, true).BrowseEnabled);
+    EXPECT_TRUE(PrepareSourceAppDialog(s, false).BrowseEnabled);
 }
 
 TEST(Volumes, AFolderBelongsToTheDeepestMountPointAboveIt) {

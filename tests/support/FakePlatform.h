@@ -12,7 +12,9 @@
 #include <QList>
 #include <QPair>
 #include <QSet>
+#include <chrono>
 #include <deque>
+#include <functional>
 #include <optional>
 
 class FakeFileDialogs : public IFileDialogBackend {
@@ -61,10 +63,14 @@ public:
 class FakeDesktop : public IDesktop {
 public:
     bool available = true;
+    bool keysFail = false;
     QSet<int32_t> windows; // task ids that have a window to activate
     QList<int32_t> activated;
     QList<QPair<QString, bool>> keysSent;
     int ownFocusCount = 0;
+    // What the window that receives the keys does with them (a source application copies
+    // its picture).
+    std::function<void(const QString&)> onKeys;
 
     bool IsAvailable() const override { return available; }
     bool ActivateTask(int32_t taskId, QString* error) override {
@@ -79,7 +85,13 @@ public:
     }
     bool SendKeys(const QString& notation, bool wait, QString*) override {
         keysSent.append({notation, wait});
-        return available;
+        if (!available || keysFail) {
+            return false;
+        }
+        if (onKeys) {
+            onKeys(notation);
+        }
+        return true;
     }
     bool FocusOwnWindow(QWidget*, QString*) override {
         ++ownFocusCount;
@@ -92,10 +104,33 @@ public:
     bool bitmap = false;
     bool dib = false;
     QImage image;
+    uint64_t serial = 0;
+    mutable int bitmapReads = 0;
+    QList<std::chrono::milliseconds> waits; // the bound of every wait for a new image
+    // Runs while the program waits for a new image (a source application copying late).
+    std::function<void()> whileWaiting;
+
+    // Another program copies `picture`.
+    void Put(const QImage& picture) {
+        image = picture;
+        bitmap = true;
+        ++serial;
+    }
 
     bool HasBitmap() const override { return bitmap; }
     bool HasDeviceIndependentBitmap() const override { return dib; }
-    QImage Bitmap() const override { return (bitmap || dib) ? image : QImage(); }
+    QImage Bitmap() const override {
+        ++bitmapReads;
+        return (bitmap || dib) ? image : QImage();
+    }
+    uint64_t ChangeSerial() const override { return serial; }
+    bool WaitForImageSince(uint64_t since, std::chrono::milliseconds bound) override {
+        waits.append(bound);
+        if (whileWaiting) {
+            whileWaiting();
+        }
+        return serial > since && (bitmap || dib);
+    }
 };
 
 class FakeSystemInfo : public ISystemInfo {

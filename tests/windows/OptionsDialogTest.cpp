@@ -2,9 +2,11 @@
 // data file exists, the sorted format list, the magnification bar, what "&Save", "&OK",
 // "&Cancel" and the close box apply and write, and the preparation of the source application
 // dialog.
+#include "acquisition/frmSourceAPP.h"
 #include "settings/DialogParts.h"
 #include "settings/frmOPT.h"
 #include "support/DialogFixture.h"
+#include "support/Form1Fixture.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -351,6 +353,8 @@ TEST_F(OptionsDialog, ChangePreparesTheSourceApplicationDialogAndShowsWhatItLeft
     settings.NoWait = 1;
     settings.NoWaitDelay = 750;
     UpdateSourceAppInfo(settings);
+    settings.SourceAppTaskId =
+        fake.processes.Launch(settings.SourceAppPath, {}, nullptr); // running
     for (int16_t startupDone : {int16_t(0), int16_t(1)}) {
         SCOPED_TRACE(startupDone);
         settings.StartupDone = startupDone;
@@ -359,6 +363,8 @@ TEST_F(OptionsDialog, ChangePreparesTheSourceApplicationDialogAndShowsWhatItLeft
         settings.AccessKeyModifier = 2;
         settings.AccessKeyLetters.clear();
         d->lblAccessKey->setText("stale");
+        testing_support::whenModal<frmSourceAPP>(
+            [](frmSourceAPP* source) { source->Command1[2]->click(); });
         d->cmdSource->click();
         EXPECT_EQ(d->SourceSetup, (SourceAppDialogSetup{2, startupDone == 0, "/opt/capture/grab",
                                                         "PR", "750", true}));

@@ -4,8 +4,11 @@
 
 #include <QBuffer>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -69,6 +72,52 @@ TEST_F(Clipboard, BrokenOrHostileBitmapsGiveNoImage) {
         offer(QStringLiteral("image/bmp"), bytes);
         EXPECT_TRUE(clipboard.Bitmap().isNull()) << bytes.size();
     }
+}
+
+TEST_F(Clipboard, WaitEndsWhenANewImageArrivesAndNotBefore) {
+    using std::chrono::milliseconds;
+    QImage image(12, 8, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QGuiApplication::clipboard()->setImage(image); // an image from before does not count
+
+    const struct {
+        const char* what;
+        std::function<void()> copy; // what another program puts on the clipboard, 150 ms on
+        bool arrives;
+    } cases[] = {
+        {"a new image", [&] { QGuiApplication::clipboard()->setImage(image); }, true},
+        {"text only", [&] { QGuiApplication::clipboard()->setText("text"); }, false},
+        {"nothing", [] {}, false},
+        {"first cleared, then an image",
+         [&] {
+             QGuiApplication::clipboard()->clear();
+             QTimer::singleShot(100, [&] { QGuiApplication::clipboard()->setImage(image); });
+         },
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const uint64_t before = clipboard.ChangeSerial();
+        QTimer::singleShot(150, c.copy);
+        QElapsedTimer timer;
+        timer.start();
+        EXPECT_EQ(clipboard.WaitForImageSince(before, milliseconds(800)), c.arrives);
+        if (c.arrives) {
+            EXPECT_GE(timer.elapsed(), 140);
+            EXPECT_LT(timer.elapsed(), 700);
+            EXPECT_GT(clipboard.ChangeSerial(), before);
+        } else {
+            EXPECT_GE(timer.elapsed(), 790); // the whole bound, and no more
+            EXPECT_LT(timer.elapsed(), 1800);
+        }
+    }
+    // A change that came before the wait ends it at once.
+    const uint64_t before = clipboard.ChangeSerial();
+    QGuiApplication::clipboard()->setImage(image);
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_TRUE(clipboard.WaitForImageSince(before, milliseconds(1500)));
+    EXPECT_LT(timer.elapsed(), 100);
 }
 
 } // namespace

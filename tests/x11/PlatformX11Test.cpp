@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -17,8 +18,10 @@
 #include <csignal>
 #include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -141,6 +144,35 @@ TEST_F(X11Platform, WaitGivesUpOnAHungReceiver) {
     EXPECT_FALSE(error.isEmpty());
 }
 
+TEST_F(X11Platform, KeysAreNotCombinedWithAModifierTheUserStillHolds) {
+    Probe probe(processes);
+    QString error;
+    ASSERT_TRUE(desktop.ActivateTask(probe.pid(), &error)) << error.toStdString();
+    const struct {
+        const char* what;
+        QStringList xdotool; // holds Ctrl, and maybe lets go of it a while later
+        int atLeastMs;
+    } cases[] = {
+        {"let go of after 300 ms", {"keydown", "ctrl", "sleep", "0.3", "keyup", "ctrl"}, 250},
+        {"never let go of",
+         {"keydown", "ctrl"},
+         static_cast<int>(X11Desktop::kModifierReleaseBound.count()) - 50},
+    };
+    QStringList typed;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(QProcess::startDetached(QStringLiteral("xdotool"), c.xdotool));
+        ASSERT_TRUE(waitFor([&] { return session->ModifierKeysDown(); }, 3000));
+        QElapsedTimer timer;
+        timer.start();
+        ASSERT_TRUE(desktop.SendKeys(QStringLiteral("%p"), true, &error)) << error.toStdString();
+        EXPECT_GE(timer.elapsed(), c.atLeastMs);
+        typed << QStringLiteral("Alt+P");
+        EXPECT_EQ(probe.Keys(), typed);
+        EXPECT_TRUE(waitFor([&] { return !session->ModifierKeysDown(); }, 3000));
+    }
+}
+
 TEST_F(X11Platform, NotationErrorsTypeNothing) {
     Probe probe(processes);
     QString error;
@@ -197,6 +229,30 @@ TEST_F(X11Platform, ActivationWaitsForTheWindowOfAProgramJustStarted) {
         QString error;
         EXPECT_TRUE(desktop.ActivateTask(probe.pid(), &error)) << error.toStdString();
         EXPECT_TRUE(IsInFront(probe.pid()));
+    }
+}
+
+TEST_F(X11Platform, WindowSearchSurvivesWindowsVanishingMeanwhile) {
+    // Windows of this process come and go while another connection searches the display,
+    // as when a message box has just been closed before the source application is looked
+    // for. Each search must simply not list what has gone.
+    Probe probe(processes);
+    ASSERT_TRUE(waitFor([&] { return !session->FindWindowsOfProcess(probe.pid()).empty(); }, 5000));
+    const int32_t self = static_cast<int32_t>(QCoreApplication::applicationPid());
+    for (int round = 0; round < 25; ++round) {
+        std::vector<std::unique_ptr<QWidget>> passing;
+        for (int i = 0; i < 6; ++i) {
+            passing.push_back(std::make_unique<QWidget>());
+            passing.back()->resize(80, 40);
+            passing.back()->show();
+        }
+        QCoreApplication::processEvents();
+        passing.clear(); // destroyed by the server while the searches below run
+        QCoreApplication::processEvents();
+        for (int search = 0; search < 3; ++search) {
+            EXPECT_EQ(session->FindWindowsOfProcess(probe.pid()).size(), 1u);
+            session->FindWindowsOfProcess(self);
+        }
     }
 }
 
