@@ -7,6 +7,7 @@
 # to close the source application. Screenshots go to SCREENSHOT_DIR.
 # Usage: capture-smoke.sh LINEALIS_BINARY FAKECAPTURE_BINARY SCREENSHOT_DIR
 set -eu
+. "$(dirname "$0")/real-program.sh"
 
 BINARY="$1"
 FAKECAPTURE="$2"
@@ -36,21 +37,6 @@ fail() {
     echo "--- program output:" >&2
     cat "$WORK/out.log" >&2 2>/dev/null || true
     exit 1
-}
-
-# Waits up to $2 tenths of a second for a window whose title matches $1; prints its id.
-wait_window() {
-    tries=0
-    while [ "$tries" -lt "$2" ]; do
-        id="$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)"
-        if [ -n "$id" ]; then
-            echo "$id"
-            return 0
-        fi
-        sleep 0.1
-        tries=$((tries + 1))
-    done
-    return 1
 }
 
 # Waits up to $2 tenths of a second until the helper's log has $1 lines "copied ...".
@@ -89,16 +75,7 @@ FAKECAPTURE_LOG="$WORK/fakecapture.log" XDG_CONFIG_HOME="$WORK/config" \
     XDG_STATE_HOME="$WORK/state" QT_QPA_PLATFORM=xcb "$BINARY" >"$WORK/out.log" 2>&1 &
 PID=$!
 
-MAIN=""
-for attempt in 1 2 3; do
-    OPTIONS="$(wait_window '^Options$' 150)" || fail "the start-up options dialog did not appear"
-    xdotool windowactivate --sync "$OPTIONS" >/dev/null 2>&1 || true
-    xdotool key Return 2>/dev/null || true
-    if MAIN="$(wait_window '^LQ 始点をクリック$' 50)"; then
-        break
-    fi
-done
-[ -n "$MAIN" ] || fail "the main window did not appear"
+confirm_startup_options
 wait_window '^fakecapture$' 100 >/dev/null || fail "the source application was not started"
 sleep 0.5
 
@@ -134,19 +111,9 @@ sleep 0.5
 /usr/bin/import -window root "$SHOTS/capture-smoke-restarted.png"
 
 # Exit reminds the user to close the source application, then ends.
-xdotool windowactivate --sync "$MAIN" >/dev/null 2>&1 || true
-xdotool key alt+f
-sleep 0.3
-xdotool key Up Return
+choose_exit
 BOX="$(wait_window '^Linealis$' 50)" || fail "no reminder to close the source application"
 xdotool windowactivate --sync "$BOX" >/dev/null 2>&1 || true
 xdotool key Return
-tries=0
-while kill -0 "$PID" 2>/dev/null; do
-    tries=$((tries + 1))
-    [ "$tries" -lt 100 ] || fail "the program did not end after File > Exit"
-    sleep 0.1
-done
-wait "$PID" || fail "the program ended with status $?"
-PID=""
+wait_program_end
 echo "screenshots in $SHOTS"

@@ -6,6 +6,7 @@
 # and ends the program with File > Exit.
 # Usage: mainwindow-smoke.sh LINEALIS_BINARY SCREENSHOT_DIR
 set -eu
+. "$(dirname "$0")/real-program.sh"
 
 BINARY="$1"
 SHOTS="$2"
@@ -27,21 +28,6 @@ fail() {
     exit 1
 }
 
-# Waits up to $2 tenths of a second for a window whose title matches $1; prints its id.
-wait_window() {
-    tries=0
-    while [ "$tries" -lt "$2" ]; do
-        id="$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)"
-        if [ -n "$id" ]; then
-            echo "$id"
-            return 0
-        fi
-        sleep 0.1
-        tries=$((tries + 1))
-    done
-    return 1
-}
-
 mkdir -p "$WORK/config/linealis" "$WORK/state"
 printf '[options]\r\nMagRate=2\r\nPenWidth=1\r\nSloped=0\r\ndelimiter=0\r\nUseSourceApp=0\r\n' \
     >"$WORK/config/linealis/lq.ini"
@@ -52,16 +38,7 @@ PID=$!
 
 # Confirm the start-up options dialog with Enter ("&OK" is its default button). The dialog
 # may be mapped before it takes input, so try again until the main window appears.
-MAIN=""
-for attempt in 1 2 3; do
-    OPTIONS="$(wait_window '^Options$' 150)" || fail "the start-up options dialog did not appear"
-    xdotool windowactivate --sync "$OPTIONS" >/dev/null 2>&1 || true
-    xdotool key Return 2>/dev/null || true
-    if MAIN="$(wait_window '^LQ 始点をクリック$' 50)"; then
-        break
-    fi
-done
-[ -n "$MAIN" ] || fail "the main window with the start prompt did not appear"
+confirm_startup_options
 sleep 0.5
 
 # The main window's frame touches the right edge of the screen and the top.
@@ -137,16 +114,6 @@ xdotool key Escape
 sleep 0.2
 
 # File > Exit ends the program.
-xdotool windowactivate --sync "$MAIN" >/dev/null 2>&1 || true
-xdotool key alt+f
-sleep 0.3
-xdotool key Up Return
-tries=0
-while kill -0 "$PID" 2>/dev/null; do
-    tries=$((tries + 1))
-    [ "$tries" -lt 100 ] || fail "the program did not end after File > Exit"
-    sleep 0.1
-done
-wait "$PID" || fail "the program ended with status $?"
-PID=""
+choose_exit
+wait_program_end
 echo "screenshots in $SHOTS"

@@ -7,6 +7,7 @@
 # byte with the rows worked out below.
 # Usage: workflow-e2e.sh LINEALIS_BINARY SCREENSHOT_DIR
 set -eu
+. "$(dirname "$0")/real-program.sh"
 
 BINARY="$1"
 SHOTS="$2"
@@ -29,21 +30,6 @@ fail() {
     echo "FAIL: $*" >&2
     /usr/bin/import -window root "$SHOTS/e2e-failure.png" 2>/dev/null || true
     exit 1
-}
-
-# Waits up to $2 tenths of a second for a visible window whose title matches $1; prints its id.
-wait_window() {
-    tries=0
-    while [ "$tries" -lt "$2" ]; do
-        id="$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)"
-        if [ -n "$id" ]; then
-            echo "$id"
-            return 0
-        fi
-        sleep 0.1
-        tries=$((tries + 1))
-    done
-    return 1
 }
 
 # Waits until no visible window matches $1.
@@ -81,16 +67,7 @@ XDG_CONFIG_HOME="$WORK/config" XDG_STATE_HOME="$WORK/state" QT_QPA_PLATFORM=xcb 
     "$BINARY" >"$WORK/out.log" 2>&1 &
 PID=$!
 
-MAIN=""
-for attempt in 1 2 3; do
-    OPTIONS="$(wait_window '^Options$' 150)" || fail "the start-up options dialog did not appear"
-    xdotool windowactivate --sync "$OPTIONS" >/dev/null 2>&1 || true
-    xdotool key Return 2>/dev/null || true
-    if MAIN="$(wait_window '^LQ 始点をクリック$' 50)"; then
-        break
-    fi
-done
-[ -n "$MAIN" ] || fail "the main window did not appear"
+confirm_startup_options
 sleep 0.5
 
 xclip -selection clipboard -t image/png -i "$WORK/picture.png" &
@@ -288,16 +265,6 @@ if ! cmp -s "$WORK/expected.txt" "$WORK/data/workflow.txt"; then
 fi
 
 # File > Exit ends the program.
-xdotool windowactivate --sync "$MAIN" >/dev/null 2>&1 || true
-xdotool key alt+f
-sleep 0.3
-xdotool key Up Return
-tries=0
-while kill -0 "$PID" 2>/dev/null; do
-    tries=$((tries + 1))
-    [ "$tries" -lt 100 ] || fail "the program did not end after File > Exit"
-    sleep 0.1
-done
-wait "$PID" || fail "the program ended with status $?"
-PID=""
+choose_exit
+wait_program_end
 echo "workflow checked: 18 rows saved, the last taken back; screenshots in $SHOTS"
