@@ -2,6 +2,7 @@
 
 #include "platform/ImageLimits.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
@@ -14,6 +15,56 @@ void setError(QString* error, const QString& text) {
     if (error != nullptr) {
         *error = text;
     }
+}
+
+qint64 LittleEndian(QByteArrayView bytes, qsizetype at, int size) {
+    qint64 value = 0;
+    for (int i = size - 1; i >= 0; --i) {
+        value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
+    }
+    return value;
+}
+
+// Qt's BMP reader stops quietly where a file is cut short and returns the image with the rows
+// it never read holding whatever was in memory. For the uncompressed layouts the header says
+// how many bytes the pixels take, so a file too short to hold them can be told apart: true
+// for such a file. The pixels are taken to start no earlier than the header's own offset and
+// the end of the info header, which never asks more of a file than the reader needs.
+bool IsTruncatedBmp(QIODevice& file, qint64 fileSize) {
+    const QByteArray head = file.read(34);
+    if (head.size() < 26 || !head.startsWith("BM")) {
+        return false;
+    }
+    const qint64 pixelOffset = LittleEndian(head, 10, 4);
+    const qint64 infoSize = LittleEndian(head, 14, 4);
+    qint64 width = 0;
+    qint64 height = 0;
+    qint64 bitsPerPixel = 0;
+    qint64 compression = 0;
+    if (infoSize == 12) { // the old layout: 16-bit sizes, never compressed
+        width = LittleEndian(head, 18, 2);
+        height = LittleEndian(head, 20, 2);
+        bitsPerPixel = LittleEndian(head, 24, 2);
+    } else if (infoSize >= 40 && head.size() >= 34) {
+        width = static_cast<qint32>(LittleEndian(head, 18, 4));
+        height = static_cast<qint32>(LittleEndian(head, 22, 4));
+        bitsPerPixel = LittleEndian(head, 28, 2);
+        compression = LittleEndian(head, 30, 4);
+    } else {
+        return false;
+    }
+    // Uncompressed, or uncompressed with channel masks; the reader refuses impossible sizes.
+    constexpr qint64 Uncompressed = 0, BitFields = 3, AlphaBitFields = 6;
+    if ((compression != Uncompressed && compression != BitFields &&
+         compression != AlphaBitFields) ||
+        width <= 0 || height == 0 || bitsPerPixel <= 0 || bitsPerPixel > 32) {
+        return false;
+    }
+    const qint64 rows = height < 0 ? -height : height;
+    const qint64 rowBytes = (width * bitsPerPixel + 31) / 32 * 4;
+    const qint64 pixelStart = std::max(pixelOffset, 14 + infoSize);
+    // Compared by division: the product of a lying header's sizes need not fit in 64 bits.
+    return pixelStart > fileSize || (fileSize - pixelStart) / rowBytes < rows;
 }
 
 } // namespace
@@ -36,6 +87,14 @@ QImage LoadImageFile(const QString& path, QString* error) {
         setError(error, QStringLiteral("The file is not an image that can be read: %1")
                             .arg(reader.errorString()));
         return {};
+    }
+    if (reader.format() == "bmp") {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly) && IsTruncatedBmp(file, info.size())) {
+            setError(error, QStringLiteral("The file is cut short: it does not hold the "
+                                           "pixels its header announces."));
+            return {};
+        }
     }
     QImage image = reader.read();
     if (image.isNull() || image.width() <= 0 || image.height() <= 0) {
