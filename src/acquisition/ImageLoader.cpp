@@ -67,6 +67,18 @@ bool IsTruncatedBmp(QIODevice& file, qint64 fileSize) {
     return pixelStart > fileSize || (fileSize - pixelStart) / rowBytes < rows;
 }
 
+// Whether a picture of `size` can be shown. Every picture is shown from a 32-bit copy, so
+// that copy must keep within the allocation limit too: a compressed or palette image passes
+// the decoder's limit at a quarter of the pixels or less, and a file of a few dozen bytes
+// could otherwise claim gigabytes.
+bool FitsForDisplay(QSize size) {
+    constexpr qint64 LimitBytes = qint64(kImageAllocationLimitMb) * 1024 * 1024;
+    return size.width() <= kImageSideLimit && size.height() <= kImageSideLimit &&
+           qint64(size.width()) * size.height() * 4 <= LimitBytes;
+}
+
+const QString TooLarge = QStringLiteral("The image is too large to be shown.");
+
 } // namespace
 
 QImage LoadImageFile(const QString& path, QString* error) {
@@ -88,6 +100,10 @@ QImage LoadImageFile(const QString& path, QString* error) {
                             .arg(reader.errorString()));
         return {};
     }
+    if (size.isValid() && !FitsForDisplay(size)) {
+        setError(error, TooLarge);
+        return {};
+    }
     if (reader.format() == "bmp") {
         QFile file(path);
         if (file.open(QIODevice::ReadOnly) && IsTruncatedBmp(file, info.size())) {
@@ -100,6 +116,10 @@ QImage LoadImageFile(const QString& path, QString* error) {
     if (image.isNull() || image.width() <= 0 || image.height() <= 0) {
         setError(error,
                  QStringLiteral("The image could not be decoded: %1").arg(reader.errorString()));
+        return {};
+    }
+    if (!FitsForDisplay(image.size())) {
+        setError(error, TooLarge);
         return {};
     }
     return image;
