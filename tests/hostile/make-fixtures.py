@@ -227,6 +227,11 @@ def hostile_images():
         "bitfields-all-ones.bmp": (bmp(4, 4, 32, compression=3, header=info_header(
             4, 4, 32, compression=3), extra=struct.pack("<III", 0xFFFFFFFF, 0xFFFFFFFF,
                                                          0xFFFFFFFF)), "refused"),
+        # A few dozen bytes that decode within the decoder's limit as 8-bit pixels, but whose
+        # 32-bit copy for display would take 1.6 GB.
+        "rle8-bomb.bmp": (rle8(20000, 20000, b"\x00\x01"), "refused"),
+        # Ten million pixels wide: wider than any window can show it at 200 %.
+        "rle4-too-wide.bmp": (rle4(10000000, 1, b"\x00\x01"), "refused"),
         "os2-beyond-the-limit.bmp": (core_bmp(4, 4, 8, 256)[:14] + struct.pack(
             "<IHHHH", 12, 65535, 65535, 1, 8) + palette(256, 3) + bytes(64), "refused"),
         "png-beyond-the-limit.png": (big_png, "refused"),
