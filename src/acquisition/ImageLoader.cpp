@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -25,44 +26,60 @@ qint64 LittleEndian(QByteArrayView bytes, qsizetype at, int size) {
     return value;
 }
 
+// The fields of a BMP file's headers that tell how its pixels are stored.
+struct BmpHeader {
+    qint64 pixelOffset = 0;
+    qint64 infoSize = 0;
+    qint64 width = 0;
+    qint64 height = 0; // negative for rows stored top down
+    qint64 bitsPerPixel = 0;
+    qint64 compression = 0;
+
+    static constexpr qint64 Uncompressed = 0, RunLength8 = 1, RunLength4 = 2, BitFields = 3,
+                            AlphaBitFields = 6;
+};
+
+std::optional<BmpHeader> ReadBmpHeader(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    const QByteArray head = file.read(34);
+    if (head.size() < 26 || !head.startsWith("BM")) {
+        return std::nullopt;
+    }
+    BmpHeader h;
+    h.pixelOffset = LittleEndian(head, 10, 4);
+    h.infoSize = LittleEndian(head, 14, 4);
+    if (h.infoSize == 12) { // the old layout: 16-bit sizes, never compressed
+        h.width = LittleEndian(head, 18, 2);
+        h.height = LittleEndian(head, 20, 2);
+        h.bitsPerPixel = LittleEndian(head, 24, 2);
+    } else if (h.infoSize >= 40 && head.size() >= 34) {
+        h.width = static_cast<qint32>(LittleEndian(head, 18, 4));
+        h.height = static_cast<qint32>(LittleEndian(head, 22, 4));
+        h.bitsPerPixel = LittleEndian(head, 28, 2);
+        h.compression = LittleEndian(head, 30, 4);
+    } else {
+        return std::nullopt;
+    }
+    return h;
+}
+
 // Qt's BMP reader stops quietly where a file is cut short and returns the image with the rows
 // it never read holding whatever was in memory. For the uncompressed layouts the header says
 // how many bytes the pixels take, so a file too short to hold them can be told apart: true
 // for such a file. The pixels are taken to start no earlier than the header's own offset and
 // the end of the info header, which never asks more of a file than the reader needs.
-bool IsTruncatedBmp(QIODevice& file, qint64 fileSize) {
-    const QByteArray head = file.read(34);
-    if (head.size() < 26 || !head.startsWith("BM")) {
-        return false;
+bool IsTruncated(const BmpHeader& h, qint64 fileSize) {
+    if ((h.compression != BmpHeader::Uncompressed && h.compression != BmpHeader::BitFields &&
+         h.compression != BmpHeader::AlphaBitFields) ||
+        h.width <= 0 || h.height == 0 || h.bitsPerPixel <= 0 || h.bitsPerPixel > 32) {
+        return false; // compressed, or a size the reader refuses itself
     }
-    const qint64 pixelOffset = LittleEndian(head, 10, 4);
-    const qint64 infoSize = LittleEndian(head, 14, 4);
-    qint64 width = 0;
-    qint64 height = 0;
-    qint64 bitsPerPixel = 0;
-    qint64 compression = 0;
-    if (infoSize == 12) { // the old layout: 16-bit sizes, never compressed
-        width = LittleEndian(head, 18, 2);
-        height = LittleEndian(head, 20, 2);
-        bitsPerPixel = LittleEndian(head, 24, 2);
-    } else if (infoSize >= 40 && head.size() >= 34) {
-        width = static_cast<qint32>(LittleEndian(head, 18, 4));
-        height = static_cast<qint32>(LittleEndian(head, 22, 4));
-        bitsPerPixel = LittleEndian(head, 28, 2);
-        compression = LittleEndian(head, 30, 4);
-    } else {
-        return false;
-    }
-    // Uncompressed, or uncompressed with channel masks; the reader refuses impossible sizes.
-    constexpr qint64 Uncompressed = 0, BitFields = 3, AlphaBitFields = 6;
-    if ((compression != Uncompressed && compression != BitFields &&
-         compression != AlphaBitFields) ||
-        width <= 0 || height == 0 || bitsPerPixel <= 0 || bitsPerPixel > 32) {
-        return false;
-    }
-    const qint64 rows = height < 0 ? -height : height;
-    const qint64 rowBytes = (width * bitsPerPixel + 31) / 32 * 4;
-    const qint64 pixelStart = std::max(pixelOffset, 14 + infoSize);
+    const qint64 rows = h.height < 0 ? -h.height : h.height;
+    const qint64 rowBytes = (h.width * h.bitsPerPixel + 31) / 32 * 4;
+    const qint64 pixelStart = std::max(h.pixelOffset, 14 + h.infoSize);
     // Compared by division: the product of a lying header's sizes need not fit in 64 bits.
     return pixelStart > fileSize || (fileSize - pixelStart) / rowBytes < rows;
 }
@@ -104,16 +121,25 @@ QImage LoadImageFile(const QString& path, QString* error) {
         setError(error, TooLarge);
         return {};
     }
-    if (reader.format() == "bmp") {
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly) && IsTruncatedBmp(file, info.size())) {
+    QImage image;
+    if (const auto bmp = reader.format() == "bmp" ? ReadBmpHeader(path) : std::nullopt) {
+        if (IsTruncated(*bmp, info.size())) {
             setError(error, QStringLiteral("The file is cut short: it does not hold the "
                                            "pixels its header announces."));
             return {};
         }
+        // The reader writes only the pixels that runs name and leaves those that a jump or an
+        // early end skips as whatever was in memory. Given an image of the size and format it
+        // will make, it fills that one instead, so skipped pixels take the first colour of the
+        // palette. The size is known to fit the limit by now.
+        if ((bmp->compression == BmpHeader::RunLength8 ||
+             bmp->compression == BmpHeader::RunLength4) &&
+            size.isValid()) {
+            image = QImage(size, reader.imageFormat());
+            image.fill(0);
+        }
     }
-    QImage image = reader.read();
-    if (image.isNull() || image.width() <= 0 || image.height() <= 0) {
+    if (!reader.read(&image) || image.isNull() || image.width() <= 0 || image.height() <= 0) {
         setError(error,
                  QStringLiteral("The image could not be decoded: %1").arg(reader.errorString()));
         return {};
