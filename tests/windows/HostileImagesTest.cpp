@@ -7,6 +7,8 @@
 #include "support/Form1Fixture.h"
 #include "support/FuzzInputs.h"
 
+#include <QDataStream>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <gtest/gtest.h>
 #include <map>
@@ -77,6 +79,44 @@ TEST(HostileImages, EverySeedAndKeptInputPassesTheImageTargetsChecks) {
     EXPECT_FALSE(inputs.isEmpty());
     for (const QString& path : inputs) {
         RunFuzzTarget(FuzzImageLoading, ReadBytes(path), path);
+    }
+}
+
+// An 8-bit run-length BMP of `size` whose first code ends the pixels: every pixel is skipped.
+QByteArray RunLengthBmpEndingAtOnce(QSize size, QRgb firstColour) {
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    const quint32 pixelOffset = 14 + 40 + 2 * 4;
+    out.writeRawData("BM", 2);
+    out << quint32(pixelOffset + 2) << quint32(0) << pixelOffset;
+    out << quint32(40) << qint32(size.width()) << qint32(size.height()) << quint16(1) << quint16(8)
+        << quint32(1) << quint32(2) << qint32(2835) << qint32(2835) << quint32(2) << quint32(0);
+    out << quint32(firstColour & 0xffffff) << quint32(0xffffff); // blue, green, red, 0
+    out << quint8(0) << quint8(1);                               // end of the pixels
+    return bytes;
+}
+
+TEST(HostileImages, PixelsARunLengthFileSkipsTakeTheFirstPaletteColour) {
+    // Large enough that its memory comes from blocks used before, which hold old bytes.
+    const QSize size(300, 200);
+    const QTemporaryDir dir;
+    const QString path = dir.filePath("skipped.bmp");
+    ASSERT_TRUE(WriteBytes(path, RunLengthBmpEndingAtOnce(size, qRgb(0x33, 0x66, 0x99))));
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        QImage garbage(size, QImage::Format_Indexed8); // leaves old bytes behind when freed
+        garbage.fill(0x5a);
+        garbage = QImage();
+        const QImage image = LoadImageFile(path);
+        ASSERT_EQ(image.size(), size);
+        const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+        int wrong = 0;
+        for (int y = 0; y < size.height(); ++y) {
+            for (int x = 0; x < size.width(); ++x) {
+                wrong += rgb.pixel(x, y) != qRgb(0x33, 0x66, 0x99) ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(wrong, 0);
     }
 }
 
