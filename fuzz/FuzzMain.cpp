@@ -12,7 +12,18 @@
     std::abort();
 }
 
+namespace {
+
+// Decoders report every broken input, and hostile inputs are all a fuzzer makes: writing each
+// report would cost more than the decoding.
+void DropMessages(QtMsgType, const QMessageLogContext&, const QString&) {}
+
+} // namespace
+
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    if (qEnvironmentVariableIsEmpty("LINEALIS_FUZZ_MESSAGES")) {
+        qInstallMessageHandler(DropMessages);
+    }
 #ifdef LINEALIS_FUZZ_WITH_GUI
     // Image formats and painting as in the program: a GUI application on a platform that
     // needs no display. It lives until the process ends.
