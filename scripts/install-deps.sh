@@ -3,7 +3,7 @@
 # but only those that are missing, so a prepared machine is not touched.
 set -eu
 
-PACKAGES="cmake g++ make pkg-config dpkg-dev file \
+PACKAGES="cmake g++ make pkg-config dpkg-dev file clang libclang-rt-14-dev \
 qt6-base-dev qt6-base-dev-tools libgl-dev qt6-image-formats-plugins \
 libgtest-dev libgmock-dev libbenchmark-dev \
 libxdo-dev libx11-dev libxtst-dev \

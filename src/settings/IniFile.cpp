@@ -189,7 +189,13 @@ FileText ReadFileText(const QString& path) {
     if (!file.open(QIODevice::ReadOnly)) {
         return text;
     }
-    QByteArray bytes = file.read(MaxFileBytes + 1);
+    // As much as the file holds and one byte more, which tells a file that grew since it was
+    // measured; such a file is read on up to the limit. Asking for the limit at once would
+    // allocate a megabyte for every read of a file of a few hundred bytes.
+    QByteArray bytes = file.read(info.size() + 1);
+    if (bytes.size() > info.size() && bytes.size() <= MaxFileBytes) {
+        bytes.append(file.read(MaxFileBytes + 1 - bytes.size()));
+    }
     if (file.error() != QFileDevice::NoError || bytes.size() > MaxFileBytes) {
         return text;
     }
