@@ -89,7 +89,10 @@ Form1::Form1(SettingsModule& settings, PlatformServices& platform, QWidget* pare
     AssignHelpTopics(*this);
 }
 
-Form1::~Form1() = default;
+Form1::~Form1() {
+    // The key filter watches the whole application: it goes before the controls it reads.
+    delete keys_;
+}
 
 double Form1::TwipsX() const {
     return platform_.system.TwipsPerPixelX();

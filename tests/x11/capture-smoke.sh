@@ -68,8 +68,10 @@ shown_colour() {
 }
 
 mkdir -p "$WORK/config/linealis" "$WORK/state"
+# Settings values are read up to 49 bytes: the helper is given a short path of its own.
+ln -s "$FAKECAPTURE" "$WORK/fakecapture"
 printf '[options]\r\nMagRate=2\r\nUseSourceApp=1\r\n[source app]\r\napp=%s\r\nkey=%%p\r\nnotwait=0\r\nnotwaitms=0\r\n' \
-    "$FAKECAPTURE" >"$WORK/config/linealis/lq.ini"
+    "$WORK/fakecapture" >"$WORK/config/linealis/lq.ini"
 
 FAKECAPTURE_LOG="$WORK/fakecapture.log" XDG_CONFIG_HOME="$WORK/config" \
     XDG_STATE_HOME="$WORK/state" QT_QPA_PLATFORM=xcb "$BINARY" >"$WORK/out.log" 2>&1 &
