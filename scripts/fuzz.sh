@@ -41,12 +41,20 @@ for target in $TARGETS; do
     corpus="$BUILD_DIR/corpus/$target"
     artifacts="$BUILD_DIR/artifacts/$target"
     mkdir -p "$corpus" "$artifacts"
+    # Seeds: the target's own, the inputs kept after earlier findings, and for images the
+    # hostile files of the test suite.
+    seeds="$ROOT/fuzz/corpus/$target"
+    for extra in "$ROOT/tests/fuzz-regressions/$target" \
+        "$([ "$target" = image_loading ] && echo "$ROOT/tests/hostile/images")"; do
+        [ -z "$extra" ] || [ ! -d "$extra" ] || seeds="$seeds $extra"
+    done
     echo "== fuzz_$target for $SECONDS_EACH s"
     (
         cd "$BUILD_DIR"
         rm -f fuzz-0.log
         status=0
-        "./fuzz/fuzz_$target" "$corpus" "$ROOT/fuzz/corpus/$target" \
+        # shellcheck disable=SC2086
+        "./fuzz/fuzz_$target" "$corpus" $seeds \
             -max_total_time="$SECONDS_EACH" -rss_limit_mb=2048 -timeout=10 \
             -jobs=1 -workers=1 -print_final_stats=1 \
             -artifact_prefix="$artifacts/" >/dev/null 2>&1 || status=$?
