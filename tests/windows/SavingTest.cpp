@@ -16,6 +16,30 @@ namespace {
 
 using namespace testing_support;
 
+// Sets $VISUAL for one test and puts the old value (or its absence) back however the test
+// ends.
+class ScopedVisual {
+public:
+    explicit ScopedVisual(const char* value)
+        : old_(qgetenv("VISUAL"))
+        , had_(qEnvironmentVariableIsSet("VISUAL")) {
+        qputenv("VISUAL", value);
+    }
+    ~ScopedVisual() {
+        if (had_) {
+            qputenv("VISUAL", old_);
+        } else {
+            qunsetenv("VISUAL");
+        }
+    }
+    ScopedVisual(const ScopedVisual&) = delete;
+    ScopedVisual& operator=(const ScopedVisual&) = delete;
+
+private:
+    QByteArray old_;
+    bool had_;
+};
+
 const QString kStillEditing =
     QStringLiteral("データファイルがまだ編集中です。メモ帳を終了してください。");
 
@@ -192,15 +216,13 @@ TEST_F(Saving, AutoIncrementAdvancesTheCommentAfterTheRowIsWritten) {
 }
 
 TEST_F(Saving, ASaveWhileTheEditorRunsIsRefusedAndTheEditorComesToTheFront) {
-    const QByteArray oldVisual = qgetenv("VISUAL");
-    qputenv("VISUAL", "stand-in-editor --new");
+    const ScopedVisual visual("stand-in-editor --new");
     startWith();
     measure({5, 5}, {35, 45});
     save("a");
     const QByteArray saved = ReadBytes(data);
 
     form->mnuNOTEPAD->trigger();
-    qputenv("VISUAL", oldVisual);
     ASSERT_EQ(fake.processes.launched.size(), 1);
     EXPECT_EQ(fake.processes.launched[0].program, "stand-in-editor");
     // The path is one argument, blank and all.
@@ -227,14 +249,12 @@ TEST_F(Saving, ASaveWhileTheEditorRunsIsRefusedAndTheEditorComesToTheFront) {
 }
 
 TEST_F(Saving, OnlyTheEditorStartedLastIsWaitedFor) {
-    const QByteArray oldVisual = qgetenv("VISUAL");
-    qputenv("VISUAL", "stand-in-editor");
+    const ScopedVisual visual("stand-in-editor");
     startWith();
     measure({5, 5}, {35, 45});
     save("a");
     form->mnuNOTEPAD->trigger();
     form->mnuNOTEPAD->trigger();
-    qputenv("VISUAL", oldVisual);
     ASSERT_EQ(fake.processes.launched.size(), 2);
     fake.processes.running.remove(settings.EditorTaskId); // the second one is closed
     measure({5, 5}, {65, 85});
@@ -244,14 +264,12 @@ TEST_F(Saving, OnlyTheEditorStartedLastIsWaitedFor) {
 }
 
 TEST_F(Saving, AnEditorThatCannotStartIsReported) {
-    const QByteArray oldVisual = qgetenv("VISUAL");
-    qputenv("VISUAL", "no-such-editor");
+    const ScopedVisual visual("no-such-editor");
     startWith();
     measure({5, 5}, {35, 45});
     save("a");
     fake.processes.failLaunch = true;
     form->mnuNOTEPAD->trigger();
-    qputenv("VISUAL", oldVisual);
     ASSERT_EQ(fake.messages.shown.size(), 1);
     EXPECT_TRUE(fake.messages.shown[0].text.contains("could not be started"));
     EXPECT_EQ(settings.EditorRunning, 0);
